@@ -1,0 +1,5 @@
+#include "platform/Platform.h"
+
+int main() {
+    return 0;
+}

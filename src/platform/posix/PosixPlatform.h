@@ -1,0 +1,35 @@
+#pragma once
+// The platform services on Linux and other POSIX systems.
+
+#include "platform/Platform.h"
+
+namespace vexrem {
+
+class PosixPlatform : public IPlatform {
+public:
+    std::string SpecialFolderPath(int csidl) override;
+    std::string UserName() override;
+    std::string ExePath() override;
+    bool IsVistaOrLater() override { return false; }
+
+    bool FileExists(const std::string& path) override;
+    bool DirectoryExists(const std::string& path) override;
+    bool DeleteFile(const std::string& path) override;
+    bool CreateDirectory(const std::string& path) override;
+
+    std::string ReadProfileString(const std::string& file, const std::string& section,
+                                  const std::string& key, const std::string& def) override;
+    void WriteProfileString(const std::string& file, const std::string& section,
+                            const std::string& key, const std::string& value) override;
+    bool ProfileSectionHasKeys(const std::string& file, const std::string& section) override;
+
+    std::string TempPath() override;
+    std::string TempFileName(const std::string& dir, const std::string& prefix) override;
+
+    void ShellOpen(const std::string& target) override;
+
+    std::string ErrorText(int code) override;
+    std::unique_ptr<InstanceLock> AcquireInstanceLock(const std::string& name) override;
+};
+
+} // namespace vexrem

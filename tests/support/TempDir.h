@@ -1,0 +1,32 @@
+#pragma once
+// A fresh folder below the system's temp folder, removed with everything in it
+// when the object goes away.
+
+#include <filesystem>
+#include <string>
+
+namespace vexrem::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    // The folder as text, without a trailing separator.
+    std::string Str() const { return path_.string(); }
+    // path below this folder, as text.
+    std::string operator/(const std::string& rel) const { return (path_ / rel).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Whole content of a file ("" when it cannot be read).
+std::string ReadFileBytes(const std::string& path);
+// Writes bytes to a file, replacing it; creates missing parent folders.
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+} // namespace vexrem::test

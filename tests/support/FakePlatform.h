@@ -1,0 +1,44 @@
+#pragma once
+// A real POSIX platform whose special folders lie in a temp folder, with a fixed
+// user name and executable path, and a shell that records what it is asked to
+// open instead of starting a browser. Install it with ScopedPlatform.
+
+#include "platform/posix/PosixPlatform.h"
+#include "support/TempDir.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace vexrem::test {
+
+class FakePlatform : public PosixPlatform {
+public:
+    FakePlatform();
+
+    std::string SpecialFolderPath(int csidl) override;
+    std::string UserName() override { return userName; }
+    std::string ExePath() override { return exePath; }
+    std::string TempPath() override;
+    void ShellOpen(const std::string& target) override;
+
+    // Every target handed to ShellOpen, in order.
+    std::vector<std::string> Opened() const;
+    void ClearOpened();
+
+    TempDir root;
+    std::string userName = "tester";
+    std::string exePath;                  // <root>/bin/vexrem
+    std::string appData;                  // CSIDL_APPDATA
+    std::string commonAppData;            // CSIDL_COMMON_APPDATA
+    std::string startup;                  // CSIDL_STARTUP
+    std::string commonStartup;            // CSIDL_COMMON_STARTUP
+    std::string temp;                     // temp folder, without trailing separator
+    bool failSpecialFolders = false;      // every special folder is unknown
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> opened_;
+};
+
+} // namespace vexrem::test

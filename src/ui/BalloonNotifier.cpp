@@ -1,0 +1,106 @@
+#include "ui/BalloonNotifier.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QSystemTrayIcon>
+
+namespace vexrem {
+
+namespace {
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+} // namespace
+
+BalloonNotifier::BalloonNotifier(QSystemTrayIcon* tray, QObject* parent)
+    : QObject(parent), tray_(tray) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                    SLOT(OnActionInvoked(uint, QString)));
+        bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                    SLOT(OnNotificationClosed(uint, uint)));
+    }
+    if (tray_ != nullptr) {
+        // Only reached when the fallback was used: with a notification service
+        // the tray icon shows no message of its own.
+        connect(tray_, &QSystemTrayIcon::messageClicked, this, &BalloonNotifier::clicked);
+    }
+}
+
+bool BalloonNotifier::ServiceAvailable() const {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || bus.interface() == nullptr) {
+        return false;
+    }
+    return bus.interface()->isServiceRegistered(kService).value();
+}
+
+void BalloonNotifier::Show(const QString& title, const QString& text, int timeoutMs) {
+    const QString t = title.left(MaxTitle);
+    const QString b = text.left(MaxText);
+    if (!ServiceAvailable()) {
+        if (tray_ != nullptr) {
+            tray_->showMessage(t, b, QSystemTrayIcon::NoIcon, timeoutMs);
+        }
+        return;
+    }
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("VexelReminder"));
+    call << QStringLiteral("VexelReminder") << uint(0) << QString() << t << b
+         << QStringList{QStringLiteral("default"), QStringLiteral("Öffnen")} << hints << timeoutMs;
+    const quint64 seq = ++lastSent_;
+    auto* watcher =
+        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, seq](QDBusPendingCallWatcher* w) {
+                QDBusPendingReply<uint> reply = *w;
+                w->deleteLater();
+                if (reply.isError()) {
+                    return;
+                }
+                if (seq <= removedUpTo_) {
+                    // Removed while its id was still on the way.
+                    Close(reply.value());
+                } else if (seq > shownSeq_) {
+                    shownSeq_ = seq;
+                    currentId_ = reply.value();
+                }
+            });
+}
+
+void BalloonNotifier::Remove() {
+    removedUpTo_ = lastSent_;
+    if (currentId_ != 0) {
+        Close(currentId_);
+        currentId_ = 0;
+    }
+}
+
+void BalloonNotifier::Close(uint id) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
+                                                       QStringLiteral("CloseNotification"));
+    call << id;
+    QDBusConnection::sessionBus().asyncCall(call);
+}
+
+void BalloonNotifier::OnActionInvoked(uint id, const QString& actionKey) {
+    Q_UNUSED(actionKey);
+    if (id != 0 && id == currentId_) {
+        emit clicked();
+    }
+}
+
+void BalloonNotifier::OnNotificationClosed(uint id, uint reason) {
+    Q_UNUSED(reason);
+    if (id == currentId_) {
+        currentId_ = 0;
+    }
+}
+
+} // namespace vexrem

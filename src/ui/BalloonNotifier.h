@@ -1,0 +1,53 @@
+#pragma once
+// The balloon at the tray icon. On Linux desktops it is a desktop notification
+// sent over D-Bus (org.freedesktop.Notifications): only clicks on our own
+// notification count, and it can be closed again. Where no notification
+// service runs, the tray icon's own message is the fallback.
+
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+class QSystemTrayIcon;
+
+namespace vexrem {
+
+class BalloonNotifier : public QObject {
+    Q_OBJECT
+public:
+    // The limits the shell puts on a balloon's title and text.
+    static constexpr int MaxTitle = 63;
+    static constexpr int MaxText = 255;
+
+    BalloonNotifier(QSystemTrayIcon* tray, QObject* parent = nullptr);
+
+    // Whether balloons can be shown at all: a notification service is present.
+    bool ServiceAvailable() const;
+
+    // Shows a balloon (title and text cut to the shell's limits).
+    void Show(const QString& title, const QString& text, int timeoutMs);
+    // Removes the balloon shown last, if it is still there.
+    void Remove();
+
+    // Id of our notification on screen (0 when none or shown as tray message).
+    uint CurrentId() const { return currentId_; }
+
+signals:
+    // The user clicked our balloon.
+    void clicked();
+
+private slots:
+    void OnActionInvoked(uint id, const QString& actionKey);
+    void OnNotificationClosed(uint id, uint reason);
+
+private:
+    void Close(uint id);
+
+    QSystemTrayIcon* tray_;
+    uint currentId_ = 0;
+    quint64 lastSent_ = 0;    // sequence number of the last Notify sent
+    quint64 shownSeq_ = 0;    // sequence number whose id is currentId_
+    quint64 removedUpTo_ = 0; // Notify calls up to this one are to be closed
+};
+
+} // namespace vexrem

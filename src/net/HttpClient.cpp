@@ -1,0 +1,609 @@
+// The one translation unit that includes Boost.Beast: it is slow to compile,
+// so everything else sees only HttpClient.h.
+#include "net/HttpClient.h"
+
+#include <boost/asio/connect.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/write.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/http/error.hpp>
+#include <boost/beast/http/parser.hpp>
+#include <boost/beast/http/read.hpp>
+#include <boost/beast/http/string_body.hpp>
+
+#include <atomic>
+#include <cctype>
+#include <optional>
+#include <string_view>
+
+namespace vexrem {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = boost::beast::http;
+using tcp = asio::ip::tcp;
+using boost::system::error_code;
+
+namespace {
+
+constexpr int kMaxRedirects = 5;
+constexpr std::uint32_t kHeaderLimit = 64 * 1024;
+
+struct Url {
+    std::string host; // without brackets for IPv6 literals
+    unsigned short port = 80;
+    std::string target; // path and query, at least "/"
+};
+
+bool IsDigits(std::string_view s) {
+    if (s.empty()) {
+        return false;
+    }
+    for (char c : s) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<unsigned short> ParsePort(std::string_view s) {
+    if (!IsDigits(s) || s.size() > 5) {
+        return std::nullopt;
+    }
+    unsigned long v = std::stoul(std::string(s));
+    if (v == 0 || v > 65535) {
+        return std::nullopt;
+    }
+    return static_cast<unsigned short>(v);
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<Url> ParseHttpUrl(std::string_view text) {
+    constexpr std::string_view scheme = "http://";
+    if (!StartsWithNoCase(text, scheme)) {
+        return std::nullopt;
+    }
+    std::string_view rest = text.substr(scheme.size());
+    if (auto hash = rest.find('#'); hash != std::string_view::npos) {
+        rest = rest.substr(0, hash);
+    }
+    std::size_t authEnd = rest.find_first_of("/?");
+    std::string_view authority = rest.substr(0, authEnd);
+    Url url;
+    url.target = authEnd == std::string_view::npos ? "/" : std::string(rest.substr(authEnd));
+    if (url.target[0] == '?') {
+        url.target.insert(0, "/");
+    }
+    if (authority.find('@') != std::string_view::npos) {
+        return std::nullopt; // credentials in the address are not supported
+    }
+    std::string_view portText;
+    if (!authority.empty() && authority[0] == '[') {
+        std::size_t close = authority.find(']');
+        if (close == std::string_view::npos) {
+            return std::nullopt;
+        }
+        url.host = std::string(authority.substr(1, close - 1));
+        std::string_view after = authority.substr(close + 1);
+        if (!after.empty()) {
+            if (after[0] != ':') {
+                return std::nullopt;
+            }
+            portText = after.substr(1);
+        }
+    } else {
+        std::size_t colon = authority.find(':');
+        url.host = std::string(authority.substr(0, colon));
+        if (colon != std::string_view::npos) {
+            portText = authority.substr(colon + 1);
+        }
+    }
+    if (url.host.empty()) {
+        return std::nullopt;
+    }
+    if (!portText.empty()) {
+        auto port = ParsePort(portText);
+        if (!port) {
+            return std::nullopt;
+        }
+        url.port = *port;
+    }
+    for (char c : url.target) {
+        // Control bytes and blanks would break the request line.
+        if (static_cast<unsigned char>(c) <= 32 || c == 127) {
+            return std::nullopt;
+        }
+    }
+    return url;
+}
+
+std::string HostForHeader(const Url& url) {
+    std::string h = url.host.find(':') != std::string::npos ? "[" + url.host + "]" : url.host;
+    if (url.port != 80) {
+        h += ":" + std::to_string(url.port);
+    }
+    return h;
+}
+
+std::string AbsoluteUrl(const Url& url) {
+    return "http://" + HostForHeader(url) + url.target;
+}
+
+// Resolves a Location value against the URL that answered with it.
+std::optional<Url> ResolveLocation(const Url& base, std::string_view location) {
+    if (StartsWithNoCase(location, "http://")) {
+        return ParseHttpUrl(location);
+    }
+    if (location.find("://") != std::string_view::npos) {
+        return std::nullopt; // another scheme (https, ftp) cannot be followed here
+    }
+    std::string target;
+    if (location.substr(0, 2) == "//") {
+        return ParseHttpUrl("http:" + std::string(location));
+    }
+    if (!location.empty() && location[0] == '/') {
+        target = std::string(location);
+    } else {
+        std::string path = base.target.substr(0, base.target.find('?'));
+        if (location.empty() || location[0] == '?') {
+            target = path + std::string(location);
+        } else {
+            target = path.substr(0, path.rfind('/') + 1) + std::string(location);
+        }
+    }
+    return ParseHttpUrl("http://" + HostForHeader(base) + target);
+}
+
+std::string Quoted(std::string_view s) {
+    return "\"" + std::string(s) + "\"";
+}
+
+std::string DurationText(std::chrono::milliseconds d) {
+    if (d.count() % 1000 == 0) {
+        return std::to_string(d.count() / 1000) + " s";
+    }
+    return std::to_string(d.count()) + " ms";
+}
+
+// The error number to append, when the failure came from the OS.
+std::string ErrnoSuffix(const error_code& ec) {
+    if (ec.category() == boost::system::system_category() && ec.value() > 0) {
+        return " " + std::to_string(ec.value());
+    }
+    return {};
+}
+
+struct Settings {
+    std::string agent = kHttpUserAgentFormat;
+    std::string accept = kHttpAccept;
+    std::string pragma = kHttpPragma;
+    HttpProxy proxy;
+    std::chrono::milliseconds connectTimeout = THttpClient::kDefaultConnectTimeout;
+    std::chrono::milliseconds requestTimeout = THttpClient::kDefaultRequestTimeout;
+    std::size_t maxBody = THttpClient::kDefaultMaxBodySize;
+};
+
+struct Response {
+    int status = 0;
+    std::string reason;
+    std::string location;
+    bool hasLocation = false;
+    std::string body;
+};
+
+// Everything one GET needs, on a private io_context that only the requesting
+// thread runs. Other threads reach it only through Abort(), which posts.
+class Exchange {
+public:
+    enum class Stop { None, ConnectTimeout, RequestTimeout, Closed, Cancelled };
+
+    explicit Exchange(const Settings& s) : settings_(s) {}
+
+    void Abort(Stop why) {
+        asio::post(ioc_, [this, why] { Halt(why); });
+    }
+
+    Response Run(const std::string& requestText, const std::string& peerHost,
+                 unsigned short peerPort) {
+        peer_ = (peerHost.find(':') != std::string::npos ? "[" + peerHost + "]" : peerHost) + ":" +
+                std::to_string(peerPort);
+        Connect(peerHost, peerPort);
+        Send(requestText);
+        Response r = Receive();
+        error_code ignored;
+        socket_.shutdown(tcp::socket::shutdown_both, ignored);
+        socket_.close(ignored);
+        return r;
+    }
+
+    void StartDeadline() {
+        if (settings_.requestTimeout.count() <= 0) {
+            return;
+        }
+        deadline_.expires_after(settings_.requestTimeout);
+        deadline_.async_wait([this](const error_code& ec) {
+            if (!ec) {
+                Halt(Stop::RequestTimeout);
+            }
+        });
+    }
+
+    void CheckStopped() const {
+        if (stop_ != Stop::None) {
+            Fail(error_code{});
+        }
+    }
+
+private:
+    void Halt(Stop why) {
+        if (stop_ == Stop::None || why == Stop::Cancelled) {
+            stop_ = why;
+        }
+        error_code ignored;
+        resolver_.cancel();
+        socket_.close(ignored);
+    }
+
+    // Runs the io_context until the operation that set done has completed.
+    void Wait(const bool& done) {
+        ioc_.restart();
+        while (!done) {
+            if (ioc_.run_one() == 0) {
+                // Cannot happen while an operation is pending; never report success then.
+                throw HttpError("Anfrage an " + peer_ + " ohne Ergebnis beendet");
+            }
+        }
+    }
+
+    [[noreturn]] void Fail(const error_code& ec, const std::string& what = {}) const {
+        switch (stop_) {
+        case Stop::ConnectTimeout:
+            throw HttpError("Zeitlimit des Verbindungsaufbaus zu " + peer_ + " (" +
+                            DurationText(settings_.connectTimeout) + ") erreicht");
+        case Stop::RequestTimeout:
+            throw HttpError("Zeitlimit der Anfrage an " + peer_ + " (" +
+                            DurationText(settings_.requestTimeout) + ") erreicht");
+        case Stop::Closed:
+            throw HttpError("Verbindung zu " + peer_ + " wurde geschlossen");
+        case Stop::Cancelled:
+            throw HttpError("Anfrage abgebrochen");
+        case Stop::None:
+            break;
+        }
+        throw HttpError(what + ErrnoSuffix(ec));
+    }
+
+    void Connect(const std::string& host, unsigned short port) {
+        CheckStopped();
+        bool done = false;
+        error_code result;
+        tcp::resolver::results_type endpoints;
+        resolver_.async_resolve(host, std::to_string(port),
+                                [&](const error_code& ec, tcp::resolver::results_type r) {
+                                    result = ec;
+                                    endpoints = std::move(r);
+                                    done = true;
+                                });
+        Wait(done);
+        if (result || stop_ != Stop::None) {
+            Fail(result, "Rechner " + Quoted(host) + " nicht gefunden");
+        }
+
+        connecting_ = true;
+        if (settings_.connectTimeout.count() > 0) {
+            connectTimer_.expires_after(settings_.connectTimeout);
+            connectTimer_.async_wait([this](const error_code& ec) {
+                if (!ec && connecting_) {
+                    Halt(Stop::ConnectTimeout);
+                }
+            });
+        }
+        done = false;
+        asio::async_connect(socket_, endpoints, [&](const error_code& ec, const tcp::endpoint&) {
+            result = ec;
+            done = true;
+        });
+        Wait(done);
+        connecting_ = false;
+        connectTimer_.cancel();
+        if (result || stop_ != Stop::None) {
+            Fail(result, "Verbindung zu " + peer_ + " fehlgeschlagen");
+        }
+    }
+
+    void Send(const std::string& text) {
+        bool done = false;
+        error_code result;
+        asio::async_write(socket_, asio::buffer(text), [&](const error_code& ec, std::size_t) {
+            result = ec;
+            done = true;
+        });
+        Wait(done);
+        if (result || stop_ != Stop::None) {
+            Fail(result, "Senden an " + peer_ + " fehlgeschlagen");
+        }
+    }
+
+    Response Receive() {
+        http::response_parser<http::string_body> parser;
+        parser.header_limit(kHeaderLimit);
+        parser.body_limit(settings_.maxBody);
+        beast::flat_buffer buffer;
+        bool done = false;
+        error_code result;
+        http::async_read(socket_, buffer, parser, [&](const error_code& ec, std::size_t) {
+            result = ec;
+            done = true;
+        });
+        Wait(done);
+        if (stop_ != Stop::None) {
+            Fail(result);
+        }
+        if (result) {
+            if (result == http::error::body_limit) {
+                throw HttpError("Antwort von " + peer_ + " zu lang (Grenze " +
+                                std::to_string(settings_.maxBody) + " Bytes)");
+            }
+            if (result == http::error::end_of_stream) {
+                throw HttpError("Verbindung von " + peer_ + " ohne Antwort beendet");
+            }
+            if (result == http::error::partial_message) {
+                throw HttpError("Verbindung von " + peer_ + " vor Ende der Antwort beendet");
+            }
+            if (result.category() == boost::system::system_category()) {
+                Fail(result, "Empfang von " + peer_ + " fehlgeschlagen");
+            }
+            throw HttpError("Antwort von " + peer_ + " ist kein HTTP");
+        }
+        auto& msg = parser.get();
+        Response r;
+        r.status = static_cast<int>(msg.result_int());
+        r.reason = std::string(msg.reason());
+        if (auto it = msg.find(http::field::location); it != msg.end()) {
+            r.hasLocation = true;
+            r.location = std::string(it->value());
+        }
+        r.body = std::move(msg.body());
+        return r;
+    }
+
+    const Settings& settings_;
+    asio::io_context ioc_{1};
+    tcp::resolver resolver_{ioc_};
+    tcp::socket socket_{ioc_};
+    asio::steady_timer deadline_{ioc_};
+    asio::steady_timer connectTimer_{ioc_};
+    bool connecting_ = false;
+    Stop stop_ = Stop::None;
+    std::string peer_;
+};
+
+bool IsRedirect(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+std::string BuildRequest(const Settings& s, const Url& url, bool viaProxy, bool withAuth) {
+    std::string r = "GET " + (viaProxy ? AbsoluteUrl(url) : url.target) + " HTTP/1.0\r\n";
+    r += "Accept: " + s.accept + "\r\n";
+    r += "User-Agent: " + s.agent + "\r\n";
+    r += "Host: " + HostForHeader(url) + "\r\n";
+    r += "Pragma: " + s.pragma + "\r\n";
+    if (withAuth) {
+        r += "Proxy-Authorization: Basic " +
+             Base64Encode(s.proxy.username + ":" + s.proxy.password) + "\r\n";
+    }
+    r += "\r\n";
+    return r;
+}
+
+} // namespace
+
+std::string Base64Encode(const std::string& bytes) {
+    static constexpr char alphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
+                     static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                     static_cast<unsigned char>(bytes[i + 2]);
+        out += alphabet[v >> 18 & 63];
+        out += alphabet[v >> 12 & 63];
+        out += alphabet[v >> 6 & 63];
+        out += alphabet[v & 63];
+    }
+    if (i + 1 == bytes.size()) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        out += alphabet[v >> 18 & 63];
+        out += alphabet[v >> 12 & 63];
+        out += "==";
+    } else if (i + 2 == bytes.size()) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
+                     static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out += alphabet[v >> 18 & 63];
+        out += alphabet[v >> 12 & 63];
+        out += alphabet[v >> 6 & 63];
+        out += '=';
+    }
+    return out;
+}
+
+struct THttpClient::Impl {
+    mutable std::mutex mutex;
+    Settings settings;
+    Exchange* current = nullptr; // the GET in progress, guarded by mutex
+    std::atomic<bool> cancelled{false};
+};
+
+THttpClient::THttpClient() : impl_(std::make_unique<Impl>()) {}
+THttpClient::~THttpClient() = default;
+
+void THttpClient::SetUserAgent(const std::string& agent) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->settings.agent = agent;
+}
+
+std::string THttpClient::UserAgent() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->settings.agent;
+}
+
+void THttpClient::SetAccept(const std::string& accept) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->settings.accept = accept;
+}
+
+void THttpClient::SetPragma(const std::string& pragma) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->settings.pragma = pragma;
+}
+
+void THttpClient::SetProxy(const HttpProxy& proxy) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->settings.proxy = proxy;
+}
+
+HttpProxy THttpClient::Proxy() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->settings.proxy;
+}
+
+void THttpClient::SetProxyHost(const std::string& host) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->settings.proxy.host = host;
+}
+
+void THttpClient::SetProxyPort(const std::string& port) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->settings.proxy.port = port;
+}
+
+void THttpClient::SetProxyUsername(const std::string& user) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->settings.proxy.username = user;
+}
+
+void THttpClient::SetProxyPassword(const std::string& password) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->settings.proxy.password = password;
+}
+
+void THttpClient::SetConnectTimeout(std::chrono::milliseconds limit) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->settings.connectTimeout = limit;
+}
+
+void THttpClient::SetRequestTimeout(std::chrono::milliseconds limit) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->settings.requestTimeout = limit;
+}
+
+void THttpClient::SetMaxBodySize(std::size_t bytes) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->settings.maxBody = bytes;
+}
+
+void THttpClient::Close() {
+    std::lock_guard lock(impl_->mutex);
+    if (impl_->current != nullptr) {
+        impl_->current->Abort(Exchange::Stop::Closed);
+    }
+}
+
+void THttpClient::Cancel() {
+    std::lock_guard lock(impl_->mutex);
+    impl_->cancelled = true;
+    if (impl_->current != nullptr) {
+        impl_->current->Abort(Exchange::Stop::Cancelled);
+    }
+}
+
+bool THttpClient::Cancelled() const {
+    return impl_->cancelled;
+}
+
+void THttpClient::Get(const std::string& urlText, std::string& sink) {
+    Settings settings;
+    {
+        std::lock_guard lock(impl_->mutex);
+        settings = impl_->settings;
+    }
+    auto url = ParseHttpUrl(urlText);
+    if (!url) {
+        throw HttpError("Adresse " + Quoted(urlText) + " nicht verwendbar");
+    }
+    const bool viaProxy = !settings.proxy.host.empty();
+    unsigned short proxyPort = 80;
+    if (viaProxy) {
+        auto port = settings.proxy.port.empty() ? std::optional<unsigned short>(80)
+                                                : ParsePort(settings.proxy.port);
+        if (!port) {
+            throw HttpError("Proxy-Port " + Quoted(settings.proxy.port) + " nicht verwendbar");
+        }
+        proxyPort = *port;
+    }
+
+    Exchange exchange(settings);
+    {
+        std::lock_guard lock(impl_->mutex);
+        if (impl_->cancelled) {
+            throw HttpError("Anfrage abgebrochen");
+        }
+        impl_->current = &exchange;
+    }
+    struct Detach {
+        Impl& impl;
+        ~Detach() {
+            std::lock_guard lock(impl.mutex);
+            impl.current = nullptr;
+        }
+    } detach{*impl_};
+
+    exchange.StartDeadline();
+    int redirects = 0;
+    bool authSent = false;
+    for (;;) {
+        const std::string request = BuildRequest(settings, *url, viaProxy, authSent);
+        Response r = viaProxy ? exchange.Run(request, settings.proxy.host, proxyPort)
+                              : exchange.Run(request, url->host, url->port);
+        if (r.status == 407 && viaProxy && !authSent) {
+            authSent = true; // the proxy asked: once more with the credentials
+            continue;
+        }
+        if (IsRedirect(r.status) && r.hasLocation && redirects < kMaxRedirects) {
+            auto next = ResolveLocation(*url, r.location);
+            if (!next) {
+                throw HttpError("Umleitung auf " + Quoted(r.location) + " nicht verwendbar");
+            }
+            ++redirects;
+            url = next;
+            continue;
+        }
+        if (r.status >= 400 && r.status != 401 && r.status != 407) {
+            // An empty phrase would leave the user without any hint.
+            throw HttpError(r.reason.empty()
+                                ? "Fehlerstatus " + std::to_string(r.status) + " vom Server"
+                                : r.reason);
+        }
+        sink.append(r.body);
+        return;
+    }
+}
+
+} // namespace vexrem

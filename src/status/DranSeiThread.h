@@ -1,0 +1,54 @@
+#pragma once
+// One status check: a worker that asks the game server whether the player is
+// due, evaluates the page and hands the result to the GUI thread.
+
+#include "status/DranbinInfo.h"
+
+#include <functional>
+#include <string>
+
+namespace vexrem {
+
+class THttpClient;
+class GuiInvoker;
+class TWorkerThreads;
+
+// The main window's result handler; runs on the GUI thread.
+using DranbinHandler = std::function<void(const rDranbinInfo& info, bool forced)>;
+
+// The login encoding: ".", digits and ASCII letters stay, every other byte
+// becomes "%XX" (upper-case hex).
+std::string URLEncode(const std::string& s);
+
+class TDranSeiThread {
+public:
+    TDranSeiThread(std::string userName, THttpClient& client, bool forced, DranbinHandler handler,
+                   GuiInvoker& invoker, std::string serverBase);
+
+    // The thread body. Catches everything; clears DranCheckRunning last.
+    void Execute();
+
+    const rDranbinInfo& Result() const { return result_; }
+
+private:
+    void Fetch(std::string& page);
+
+    std::string userName_;
+    THttpClient& client_;
+    bool forced_;
+    DranbinHandler handler_;
+    GuiInvoker& invoker_;
+    std::string serverBase_;
+    rDranbinInfo result_;
+};
+
+// Sets DranCheckRunning and starts a worker for userName on workers. GUI
+// thread only, and only while DranCheckRunning is false. serverBase defaults
+// to GameServerBase(). client, invoker and workers must outlive the worker,
+// which the owner ensures by shutting the invoker down, cancelling the client
+// and joining workers before they go away.
+void StartDranCheck(const std::string& userName, THttpClient& client, bool forced,
+                    DranbinHandler handler, GuiInvoker& invoker, TWorkerThreads& workers,
+                    const std::string& serverBase = {});
+
+} // namespace vexrem

@@ -346,11 +346,26 @@ private:
         beast::flat_buffer buffer;
         bool done = false;
         error_code result;
-        http::async_read(socket_, buffer, parser, [&](const error_code& ec, std::size_t) {
+        // Header first: with eager parsing (as async_read does it) this Beast
+        // loses the body_limit error for a declared Content-Length and reads
+        // the whole oversized body.
+        http::async_read_header(socket_, buffer, parser, [&](const error_code& ec, std::size_t) {
             result = ec;
             done = true;
         });
         Wait(done);
+        if (!result && stop_ == Stop::None) {
+            if (auto length = parser.content_length(); length && *length > settings_.maxBody) {
+                result = http::error::body_limit;
+            } else if (!parser.is_done()) {
+                done = false;
+                http::async_read(socket_, buffer, parser, [&](const error_code& ec, std::size_t) {
+                    result = ec;
+                    done = true;
+                });
+                Wait(done);
+            }
+        }
         if (stop_ != Stop::None) {
             Fail(result);
         }
@@ -373,7 +388,12 @@ private:
         auto& msg = parser.get();
         Response r;
         r.status = static_cast<int>(msg.result_int());
+        // Beast fills in the standard phrase when the server sent none; for
+        // a code it does not know it has only a placeholder.
         r.reason = std::string(msg.reason());
+        if (r.reason == "<unknown-status>") {
+            r.reason.clear();
+        }
         if (auto it = msg.find(http::field::location); it != msg.end()) {
             r.hasLocation = true;
             r.location = std::string(it->value());

@@ -72,6 +72,34 @@ bool PostingGuiInvoker::IsShutDown() const {
     return shared_->shutDown;
 }
 
+void QueuedGuiInvoker::Post(std::function<void()> task) {
+    {
+        std::lock_guard lock(queueMutex_);
+        queue_.push_back(std::move(task));
+    }
+    queued_.notify_all();
+}
+
+std::size_t QueuedGuiInvoker::ProcessPending() {
+    std::deque<std::function<void()>> batch;
+    {
+        std::lock_guard lock(queueMutex_);
+        batch.swap(queue_);
+    }
+    for (auto& task : batch) {
+        task();
+    }
+    return batch.size();
+}
+
+std::size_t QueuedGuiInvoker::WaitAndProcess(std::chrono::milliseconds timeout) {
+    {
+        std::unique_lock lock(queueMutex_);
+        queued_.wait_for(lock, timeout, [this] { return !queue_.empty(); });
+    }
+    return ProcessPending();
+}
+
 bool DirectGuiInvoker::Invoke(const std::function<void()>& fn) {
     {
         std::lock_guard lock(mutex_);

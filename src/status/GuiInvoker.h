@@ -4,7 +4,10 @@
 // function included). At program end the invoker is shut down, and from then
 // on it refuses, so no worker waits forever for a GUI thread that is gone.
 
+#include <chrono>
 #include <condition_variable>
+#include <cstddef>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -50,6 +53,24 @@ private:
         bool shutDown = false;
     };
     std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
+};
+
+// Keeps posted calls in a queue until the thread that stands for the GUI
+// thread runs them: an event loop for tools and tests that have none.
+class QueuedGuiInvoker : public PostingGuiInvoker {
+public:
+    // Runs every queued call on the calling thread; returns how many ran.
+    std::size_t ProcessPending();
+    // Waits up to timeout for a call to arrive, then runs what is queued.
+    std::size_t WaitAndProcess(std::chrono::milliseconds timeout);
+
+protected:
+    void Post(std::function<void()> task) override;
+
+private:
+    std::mutex queueMutex_;
+    std::condition_variable queued_;
+    std::deque<std::function<void()>> queue_;
 };
 
 // Runs the function on the calling thread. For tests and for callers that

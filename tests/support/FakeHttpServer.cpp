@@ -30,7 +30,7 @@ FakeResponse FakeResponse::Ok(std::string body) {
 
 FakeResponse FakeResponse::Status(int code, const std::string& reason, std::string body) {
     FakeResponse r;
-    r.statusLine = "HTTP/1.0 " + std::to_string(code) + (reason.empty() ? "" : " " + reason);
+    r.statusLine = "HTTP/1.0 " + std::to_string(code) + " " + reason;
     r.body = std::move(body);
     return r;
 }

@@ -1,0 +1,352 @@
+#include "net/HttpClient.h"
+#include "support/FakeHttpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <future>
+#include <string>
+#include <thread>
+
+namespace vexrem {
+namespace {
+
+using test::FakeHttpServer;
+using test::FakeResponse;
+using namespace std::chrono_literals;
+
+const std::string kAccept = "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n";
+
+std::string ExpectedRequest(const std::string& target, const std::string& host,
+                            const std::string& extra = {}) {
+    return "GET " + target + " HTTP/1.0\r\n" + kAccept + "User-Agent: TestAgent 1.2\r\n" +
+           "Host: " + host + "\r\n" + "Pragma: no-cache\r\n" + extra + "\r\n";
+}
+
+// Runs f and reports the message of the HttpError it throws ("" if none).
+template <class F> std::string FailureOf(F&& f) {
+    try {
+        f();
+    } catch (const HttpError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+class HttpClientTest : public ::testing::Test {
+protected:
+    void SetUp() override { client.SetUserAgent("TestAgent 1.2"); }
+
+    std::string Get(const std::string& url) {
+        std::string sink;
+        client.Get(url, sink);
+        return sink;
+    }
+    std::string HostPort() const { return "127.0.0.1:" + std::to_string(server.Port()); }
+    void UseServerAsProxy(const std::string& user = {}, const std::string& password = {}) {
+        client.SetProxy(HttpProxy{"127.0.0.1", std::to_string(server.Port()), user, password});
+    }
+
+    FakeHttpServer server;
+    THttpClient client;
+};
+
+// --- the request as the server receives it -----------------------------------
+
+TEST_F(HttpClientTest, DirectRequestHasExactlyTheFixedHeadersInOrder) {
+    server.Enqueue(FakeResponse::Ok("page"));
+    EXPECT_EQ(Get(server.BaseUrl() + "/dran.php?login=a%20b"), "page");
+    ASSERT_EQ(server.RequestCount(), 1u);
+    EXPECT_EQ(server.Requests()[0], ExpectedRequest("/dran.php?login=a%20b", HostPort()));
+}
+
+TEST_F(HttpClientTest, RequestWithoutPathAsksForRoot) {
+    Get(server.BaseUrl());
+    EXPECT_EQ(server.Requests().at(0), ExpectedRequest("/", HostPort()));
+}
+
+TEST_F(HttpClientTest, ProxyGetsAbsoluteUrlAndHostWithoutDefaultPort) {
+    UseServerAsProxy();
+    server.Enqueue(FakeResponse::Ok("via proxy"));
+    EXPECT_EQ(Get("http://www.vexelfeld.example/dran.php?login=x"), "via proxy");
+    EXPECT_EQ(
+        server.Requests().at(0),
+        ExpectedRequest("http://www.vexelfeld.example/dran.php?login=x", "www.vexelfeld.example"));
+}
+
+TEST_F(HttpClientTest, ProxyRequestKeepsNonDefaultPortInUrlAndHost) {
+    UseServerAsProxy();
+    Get("http://game.example:8080/dran.php?login=");
+    EXPECT_EQ(server.Requests().at(0),
+              ExpectedRequest("http://game.example:8080/dran.php?login=", "game.example:8080"));
+}
+
+TEST_F(HttpClientTest, SinkReceivesBodyWithoutContentLength) {
+    FakeResponse r = FakeResponse::Ok(std::string(100000, 'x') + "end");
+    r.contentLength = false; // HTTP/1.0: the body ends with the connection
+    server.Enqueue(r);
+    EXPECT_EQ(Get(server.BaseUrl() + "/"), r.body);
+}
+
+TEST_F(HttpClientTest, BodyWithBinaryBytesArrivesUnchanged) {
+    const std::string body("a\0b\r\n\xe4\xff", 7);
+    server.Enqueue(FakeResponse::Ok(body));
+    EXPECT_EQ(Get(server.BaseUrl() + "/"), body);
+}
+
+// --- statuses ----------------------------------------------------------------------
+
+TEST_F(HttpClientTest, ErrorStatusFailsWithReasonPhraseAndLeavesSinkAlone) {
+    server.Enqueue(FakeResponse::Status(404, "Not Found", "missing page"));
+    std::string sink;
+    EXPECT_EQ(FailureOf([&] { client.Get(server.BaseUrl() + "/x", sink); }), "Not Found");
+    EXPECT_EQ(sink, "");
+}
+
+TEST_F(HttpClientTest, ReasonPhraseIsTakenAsSent) {
+    server.Enqueue(FakeResponse::Status(503, "Service Temporarily Unavailable"));
+    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }), "Service Temporarily Unavailable");
+}
+
+TEST_F(HttpClientTest, ErrorStatusWithoutReasonPhraseStillSaysWhat) {
+    server.Enqueue(FakeResponse::Status(500, ""));
+    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }), "Internal Server Error");
+    server.Enqueue(FakeResponse::Status(555, ""));
+    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }), "Fehlerstatus 555 vom Server");
+}
+
+TEST_F(HttpClientTest, AuthorizationStatusesAreDeliveredAsPages) {
+    server.Enqueue(FakeResponse::Status(401, "Unauthorized", "login first"));
+    EXPECT_EQ(Get(server.BaseUrl() + "/"), "login first");
+    // Without a proxy a 407 is just a page, and nothing is sent again.
+    server.Enqueue(FakeResponse::Status(407, "Proxy Authentication Required", "who?"));
+    EXPECT_EQ(Get(server.BaseUrl() + "/"), "who?");
+    EXPECT_EQ(server.RequestCount(), 2u);
+}
+
+// --- proxy authentication -------------------------------------------------------
+
+TEST_F(HttpClientTest, ProxyChallengeIsAnsweredOnceWithBasicCredentials) {
+    UseServerAsProxy("user", "pass");
+    server.Enqueue(FakeResponse::Status(407, "Proxy Authentication Required", "denied"));
+    server.Enqueue(FakeResponse::Ok("Vexel - 2"));
+    EXPECT_EQ(Get("http://game.example/dran.php?login=x"), "Vexel - 2");
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0], ExpectedRequest("http://game.example/dran.php?login=x", "game.example"));
+    EXPECT_EQ(requests[1], ExpectedRequest("http://game.example/dran.php?login=x", "game.example",
+                                           "Proxy-Authorization: Basic dXNlcjpwYXNz\r\n"));
+}
+
+TEST_F(HttpClientTest, SecondProxyRefusalIsDeliveredAsThePage) {
+    UseServerAsProxy("user", "wrong");
+    server.Enqueue(FakeResponse::Status(407, "Proxy Authentication Required", "first"));
+    server.Enqueue(FakeResponse::Status(407, "Proxy Authentication Required", "second"));
+    server.Enqueue(FakeResponse::Ok("never asked for"));
+    EXPECT_EQ(Get("http://game.example/"), "second");
+    EXPECT_EQ(server.RequestCount(), 2u);
+}
+
+TEST_F(HttpClientTest, CredentialsAreNotSentBeforeTheProxyAsksAgainInTheNextRequest) {
+    UseServerAsProxy("user", "pass");
+    server.Enqueue(FakeResponse::Status(407, "Proxy Authentication Required"));
+    server.Enqueue(FakeResponse::Ok("one"));
+    server.Enqueue(FakeResponse::Ok("two"));
+    Get("http://game.example/");
+    EXPECT_EQ(Get("http://game.example/"), "two");
+    EXPECT_EQ(server.Requests().at(2), ExpectedRequest("http://game.example/", "game.example"));
+}
+
+TEST(Base64, EncodesLikeBasicAuthentication) {
+    const std::pair<std::string, std::string> table[] = {
+        {"", ""},
+        {"a", "YQ=="},
+        {"ab", "YWI="},
+        {"abc", "YWJj"},
+        {"user:pass", "dXNlcjpwYXNz"},
+        {":", "Og=="},
+        {"\xe4:\xff", "5Dr/"},
+    };
+    for (const auto& [in, out] : table) {
+        EXPECT_EQ(Base64Encode(in), out) << in;
+    }
+}
+
+// --- redirections ----------------------------------------------------------------
+
+TEST_F(HttpClientTest, FiveRedirectionsAreFollowedAbsoluteAndRelative) {
+    server.Enqueue(FakeResponse::Redirect(301, server.BaseUrl() + "/a/one"));
+    server.Enqueue(FakeResponse::Redirect(302, "two?x=1"));
+    server.Enqueue(FakeResponse::Redirect(303, "/three"));
+    server.Enqueue(
+        FakeResponse::Redirect(307, "//127.0.0.1:" + std::to_string(server.Port()) + "/four"));
+    server.Enqueue(FakeResponse::Redirect(308, "/five"));
+    server.Enqueue(FakeResponse::Ok("arrived"));
+    EXPECT_EQ(Get(server.BaseUrl() + "/start"), "arrived");
+    const auto r = server.Requests();
+    ASSERT_EQ(r.size(), 6u);
+    EXPECT_EQ(r[1].substr(0, 14), "GET /a/one HTT");
+    EXPECT_EQ(r[2].substr(0, 18), "GET /a/two?x=1 HTT");
+    EXPECT_EQ(r[3].substr(0, 16), "GET /three HTTP/");
+    EXPECT_EQ(r[4].substr(0, 15), "GET /four HTTP/");
+    EXPECT_EQ(r[5].substr(0, 15), "GET /five HTTP/");
+}
+
+TEST_F(HttpClientTest, SixthRedirectionEndsTheRequestWithItsBody) {
+    for (int i = 1; i <= 6; ++i) {
+        server.Enqueue(
+            FakeResponse::Redirect(302, "/r" + std::to_string(i), "hop " + std::to_string(i)));
+    }
+    server.Enqueue(FakeResponse::Ok("not reached"));
+    EXPECT_EQ(Get(server.BaseUrl() + "/"), "hop 6");
+    EXPECT_EQ(server.RequestCount(), 6u);
+}
+
+TEST_F(HttpClientTest, RedirectionCountStartsAgainWithEachRequest) {
+    for (int i = 0; i < 5; ++i) {
+        server.Enqueue(FakeResponse::Redirect(302, "/again"));
+    }
+    server.Enqueue(FakeResponse::Ok("first"));
+    for (int i = 0; i < 5; ++i) {
+        server.Enqueue(FakeResponse::Redirect(302, "/again"));
+    }
+    server.Enqueue(FakeResponse::Ok("second"));
+    EXPECT_EQ(Get(server.BaseUrl() + "/"), "first");
+    EXPECT_EQ(Get(server.BaseUrl() + "/"), "second");
+}
+
+TEST_F(HttpClientTest, RedirectionWithoutLocationIsThePage) {
+    server.Enqueue(FakeResponse::Status(302, "Found", "nowhere to go"));
+    EXPECT_EQ(Get(server.BaseUrl() + "/"), "nowhere to go");
+}
+
+TEST_F(HttpClientTest, RedirectionToAnotherSchemeFails) {
+    server.Enqueue(FakeResponse::Redirect(301, "https://secure.example/"));
+    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }),
+              "Umleitung auf \"https://secure.example/\" nicht verwendbar");
+}
+
+// --- failures of the connection ----------------------------------------------------
+
+TEST_F(HttpClientTest, RefusedConnectionEndsWithTheErrorNumber) {
+    const auto port = std::to_string(test::UnusedPort());
+    EXPECT_EQ(FailureOf([&] { Get("http://127.0.0.1:" + port + "/"); }),
+              "Verbindung zu 127.0.0.1:" + port + " fehlgeschlagen " +
+                  std::to_string(ECONNREFUSED));
+}
+
+TEST_F(HttpClientTest, UnknownHostFailsWithItsName) {
+    EXPECT_EQ(FailureOf([&] { Get("http://no-such-host.invalid/"); }),
+              "Rechner \"no-such-host.invalid\" nicht gefunden");
+}
+
+TEST_F(HttpClientTest, ServerThatNeverAnswersHitsTheTimeLimit) {
+    FakeResponse hang;
+    hang.hang = true;
+    server.Enqueue(hang);
+    client.SetRequestTimeout(300ms);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }),
+              "Zeitlimit der Anfrage an " + HostPort() + " (300 ms) erreicht");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+}
+
+TEST_F(HttpClientTest, TimeLimitCoversTheWholeRedirectChain) {
+    for (int i = 0; i < 5; ++i) {
+        FakeResponse slow = FakeResponse::Redirect(302, "/next");
+        slow.delay = 150ms;
+        server.Enqueue(slow);
+    }
+    client.SetRequestTimeout(400ms);
+    EXPECT_NE(FailureOf([&] { Get(server.BaseUrl() + "/"); }).find("Zeitlimit der Anfrage"),
+              std::string::npos);
+}
+
+TEST_F(HttpClientTest, OversizedBodyFails) {
+    client.SetMaxBodySize(1000);
+    server.Enqueue(FakeResponse::Ok(std::string(1000, 'a')));
+    EXPECT_EQ(Get(server.BaseUrl() + "/").size(), 1000u);
+    server.Enqueue(FakeResponse::Ok(std::string(1001, 'a')));
+    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }),
+              "Antwort von " + HostPort() + " zu lang (Grenze 1000 Bytes)");
+    FakeResponse endless = FakeResponse::Ok(std::string(5000, 'b'));
+    endless.contentLength = false;
+    server.Enqueue(endless);
+    EXPECT_NE(FailureOf([&] { Get(server.BaseUrl() + "/"); }).find("zu lang"), std::string::npos);
+}
+
+TEST_F(HttpClientTest, DefaultBodyLimitIsSixteenMebibytes) {
+    server.Enqueue(FakeResponse::Ok(std::string(THttpClient::kDefaultMaxBodySize, 'v')));
+    EXPECT_EQ(Get(server.BaseUrl() + "/").size(), THttpClient::kDefaultMaxBodySize);
+    server.Enqueue(FakeResponse::Ok(std::string(THttpClient::kDefaultMaxBodySize + 1, 'v')));
+    EXPECT_NE(FailureOf([&] { Get(server.BaseUrl() + "/"); }).find("zu lang"), std::string::npos);
+}
+
+TEST_F(HttpClientTest, AnswerThatIsNotHttpFails) {
+    FakeResponse junk;
+    junk.raw = "SSH-2.0-OpenSSH_9.2\r\n\r\n";
+    server.Enqueue(junk);
+    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }),
+              "Antwort von " + HostPort() + " ist kein HTTP");
+}
+
+TEST_F(HttpClientTest, ConnectionClosedWithoutAnswerFails) {
+    FakeResponse gone;
+    gone.closeWithoutAnswer = true;
+    server.Enqueue(gone);
+    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }),
+              "Verbindung von " + HostPort() + " ohne Antwort beendet");
+}
+
+TEST_F(HttpClientTest, TruncatedBodyFails) {
+    FakeResponse cut;
+    cut.raw = "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly a part";
+    server.Enqueue(cut);
+    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }),
+              "Verbindung von " + HostPort() + " vor Ende der Antwort beendet");
+}
+
+TEST_F(HttpClientTest, UnusableAddressesFailBeforeAnyConnection) {
+    EXPECT_EQ(FailureOf([&] { Get("https://x.example/"); }),
+              "Adresse \"https://x.example/\" nicht verwendbar");
+    EXPECT_EQ(FailureOf([&] { Get("http://x.example:99999/"); }),
+              "Adresse \"http://x.example:99999/\" nicht verwendbar");
+    client.SetProxy(HttpProxy{"127.0.0.1", "70000", "", ""});
+    EXPECT_EQ(FailureOf([&] { Get("http://x.example/"); }),
+              "Proxy-Port \"70000\" nicht verwendbar");
+}
+
+// --- ending requests from another thread --------------------------------------------
+
+TEST_F(HttpClientTest, CancelEndsABlockedRequestAtOnceAndEveryLaterOne) {
+    FakeResponse hang;
+    hang.hang = true;
+    server.Enqueue(hang);
+    auto pending = std::async(std::launch::async,
+                              [&] { return FailureOf([&] { Get(server.BaseUrl() + "/"); }); });
+    ASSERT_TRUE(server.WaitForRequests(1, 5s));
+    client.Cancel();
+    ASSERT_EQ(pending.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(pending.get(), "Anfrage abgebrochen");
+    EXPECT_TRUE(client.Cancelled());
+    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }), "Anfrage abgebrochen");
+    EXPECT_EQ(server.RequestCount(), 1u);
+}
+
+TEST_F(HttpClientTest, CloseEndsTheOpenConnectionOnly) {
+    FakeResponse hang;
+    hang.hang = true;
+    server.Enqueue(hang);
+    auto pending = std::async(std::launch::async,
+                              [&] { return FailureOf([&] { Get(server.BaseUrl() + "/"); }); });
+    ASSERT_TRUE(server.WaitForRequests(1, 5s));
+    client.Close();
+    ASSERT_EQ(pending.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(pending.get(), "Verbindung zu " + HostPort() + " wurde geschlossen");
+    server.Enqueue(FakeResponse::Ok("fine again"));
+    EXPECT_EQ(Get(server.BaseUrl() + "/"), "fine again");
+    client.Close(); // idle: nothing to do
+}
+
+} // namespace
+} // namespace vexrem

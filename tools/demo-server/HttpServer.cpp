@@ -74,6 +74,10 @@ private:
             return;
         }
         auto& message = parser_->get();
+        if (message.version() != 10 && message.version() != 11) {
+            reply(errorResponse(400), 11, false);
+            return;
+        }
         Request request;
         request.method = std::string(message.method_string());
         request.target = std::string(message.target());

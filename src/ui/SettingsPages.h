@@ -5,23 +5,25 @@
 // this class only builds and names the controls (every control's
 // objectName equals its member name, so it can also be found by name).
 
-class QCheckBox;
-class QDialog;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPixmap;
-class QPushButton;
-class QRadioButton;
-class QSlider;
-class QSpinBox;
-class QTabWidget;
-class QTreeWidget;
-class QWidget;
+// Like a generated form header, this brings in every widget class it names,
+// so users can work with the members directly.
+#include "ui/LinkLabel.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QWidget>
 
 namespace vexrem {
-
-class ClickableLabel;
 
 struct TMainWinUi {
     // Builds every control into mainWin, sets its caption, flags and fixed

@@ -191,15 +191,16 @@ std::string HttpServer::address() const {
     return impl_->acceptor.local_endpoint().address().to_string();
 }
 
-void HttpServer::run(bool stopOnSignals) {
-    if (stopOnSignals) {
-        impl_->signals.emplace(impl_->ioc, SIGINT, SIGTERM);
-        impl_->signals->async_wait([this](beast::error_code ec, int /*signal*/) {
-            if (!ec) {
-                stop();
-            }
-        });
-    }
+void HttpServer::stopOnSignals() {
+    impl_->signals.emplace(impl_->ioc, SIGINT, SIGTERM);
+    impl_->signals->async_wait([this](beast::error_code ec, int /*signal*/) {
+        if (!ec) {
+            stop();
+        }
+    });
+}
+
+void HttpServer::run() {
     impl_->accept();
     impl_->ioc.run();
 }

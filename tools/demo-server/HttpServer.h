@@ -36,9 +36,13 @@ public:
     std::uint16_t port() const;
     std::string address() const;
 
-    // Serves until stop() is called or, with stopOnSignals, SIGINT or SIGTERM
-    // arrives. Returns at once when stop() came first.
-    void run(bool stopOnSignals = false);
+    // From now on SIGINT and SIGTERM end run() instead of the process. Call it
+    // before telling anybody the server is up, so an early signal is not lost.
+    void stopOnSignals();
+
+    // Serves until stop() is called (or a signal arrives, see above). Returns at
+    // once when stop() came first.
+    void run();
 
     // Safe from any thread and from a signal-free context.
     void stop();

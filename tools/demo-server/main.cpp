@@ -24,9 +24,10 @@ int main(int argc, char** argv) {
         const Router router(state);
         HttpServer server(options.bindAddress, options.port,
                           [&router](const Request& request) { return router.handle(request); });
+        server.stopOnSignals();
         // Scripts and tests read this first line to learn the port.
         std::cout << "listening on " << server.address() << ':' << server.port() << std::endl;
-        server.run(true);
+        server.run();
         std::cout << "stopped" << std::endl;
         return 0;
     } catch (const UsageError& error) {

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -86,6 +87,17 @@ TaskDialogForm::TaskDialogForm(const TTaskDialog& dlg) : QDialog(dlg.Owner()), d
     if (firstButton_ != nullptr) {
         firstButton_->setDefault(true);
         firstButton_->setFocus();
+    }
+
+    // Qt places a dialog over its parent; a tray program's questions often
+    // come while the main window is hidden, and then the screen's middle is
+    // the place to look.
+    const QWidget* owner = dlg.Owner();
+    if (owner == nullptr || !owner->window()->isVisible()) {
+        adjustSize();
+        if (const QScreen* s = screen()) {
+            move(s->availableGeometry().center() - rect().center());
+        }
     }
 }
 

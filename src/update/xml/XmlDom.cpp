@@ -216,9 +216,14 @@ int TXmlDNode::InsertChild(TXmlDNode* node, int index) {
     if (index < 0 || index > count)
         throw std::out_of_range("list index out of bounds");
     CheckXmlInsertion(type_, node->type_);
-    for (const TXmlDNode* up = this; up; up = up->parent_)
-        if (up == node)
-            throw EXmlError(msg::kInsertIntoSelf);
+    // Only a node with children can be an ancestor of this one; a fresh node
+    // (the loader's case) costs nothing here, whatever the depth.
+    if (node == this)
+        throw EXmlError(msg::kInsertIntoSelf);
+    if (node->HasChildNodes())
+        for (const TXmlDNode* up = parent_; up; up = up->parent_)
+            if (up == node)
+                throw EXmlError(msg::kInsertIntoSelf);
 
     TXmlDNodeRef keep(node);
     if (TXmlDNode* oldParent = node->parent_) {

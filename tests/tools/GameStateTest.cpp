@@ -116,15 +116,6 @@ TEST(SettingDueGames, CreatesAnUnknownPlayerAndClampsTheCount) {
     EXPECT_EQ(dueCount(state.gamesOf("fresh")), GameState::kMaxGamesPerPlayer);
 }
 
-TEST(LastPlayer, IsWhoeverAskedForTheirStatusLast) {
-    ManualClock clock;
-    GameState state(settingsWith(clock));
-    EXPECT_EQ(state.lastPlayer(), "");
-    state.gamesOf("a");
-    state.gamesOf("b");
-    EXPECT_EQ(state.lastPlayer(), "b");
-}
-
 TEST(DataFolder, KeepsGamesAndPendingTurnsAcrossRestarts) {
     const vexrem::test::TempDir dir;
     ManualClock clock;

@@ -54,14 +54,6 @@ TEST(NumberParsing, AcceptsOnlyPlainNumbersInRange) {
     }
 }
 
-TEST(CommandLine, DefaultsToLocalPort8047AndTwentySeconds) {
-    const auto options = parseServerOptions({});
-    EXPECT_EQ(options.port, 8047);
-    EXPECT_EQ(options.bindAddress, "127.0.0.1");
-    EXPECT_TRUE(options.dataDir.empty());
-    EXPECT_EQ(options.turnDelay, std::chrono::seconds(20));
-}
-
 TEST(CommandLine, ReadsEveryOptionInBothSpellings) {
     const auto options = parseServerOptions(
         {"--port", "0", "--bind=0.0.0.0", "--data", "/tmp/x", "--turn-delay=0.25"});

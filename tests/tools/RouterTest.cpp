@@ -136,14 +136,6 @@ TEST_F(RouterTest, AdminSetAnswersOkOrExplainsWhatIsMissing) {
     EXPECT_EQ(dueCount(get("/dran.php?login=Bob").body), 0);
 }
 
-TEST_F(RouterTest, AdminFormPageSubmitsToTheSetter) {
-    const auto page = get("/admin");
-    EXPECT_EQ(page.status, 200);
-    EXPECT_NE(page.body.find("action=\"/admin/set\""), std::string::npos);
-    EXPECT_NE(page.body.find("name=\"login\""), std::string::npos);
-    EXPECT_NE(page.body.find("name=\"due\""), std::string::npos);
-}
-
 TEST_F(RouterTest, UnknownPathsAndMethodsAreRefused) {
     EXPECT_EQ(get("/nothing.php").status, 404);
     EXPECT_EQ(get("/dran.phpx?login=a").status, 404);

@@ -114,13 +114,6 @@ TEST(VersionList, ListsANewerVersionWithNewsForTheUpdateCheck) {
     EXPECT_EQ(flat.find("</versioninfos>") + 15, flat.size()) << "nothing after the root";
 }
 
-TEST(HomePage, IsServed) {
-    RunningServer server;
-    const auto reply = get(server.port(), "/vexremind");
-    EXPECT_EQ(reply.status, 200);
-    EXPECT_NE(reply.body.find("VexelReminder"), std::string::npos);
-}
-
 TEST(BadRequests, GarbageGets400) {
     RunningServer server;
     for (const char* garbage :

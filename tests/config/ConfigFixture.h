@@ -1,0 +1,90 @@
+#pragma once
+// A fake platform in a temp folder, ConfigPath on its all-users file, the
+// environment natively detected, and every message for the user collected.
+
+#include "config/Config.h"
+#include "support/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vexrem::test {
+
+class ConfigTest : public testing::Test {
+protected:
+    ConfigTest() : scoped_(platform) {
+        previousSink_ =
+            SetConfigMessageSink([this](const std::string& m) { messages.push_back(m); });
+        ConfigPath = CommonIni();
+        NotNativeEnvironment = false;
+        DetectedEnvironment = EnvironmentKind::Native;
+    }
+
+    ~ConfigTest() override {
+        Config.reset();
+        ConfigPath.clear();
+        SetConfigMessageSink(previousSink_);
+        NotNativeEnvironment = previousNotNative_;
+        DetectedEnvironment = previousDetected_;
+    }
+
+    // DefaultSection with key's line holding stored, or without it (nullptr).
+    static std::string DefaultSectionWith(const std::string& key, const char* stored);
+
+    std::string CommonIni() const { return platform.commonAppData + "/VexelReminder/vexrem.ini"; }
+    std::string UserIni() const { return platform.appData + "/VexelReminder/vexrem.ini"; }
+    std::string OldLayoutIni() const { return ExtractFilePath(platform.exePath) + "vexrem.ini"; }
+
+    FakePlatform platform;
+    std::vector<std::string> messages;
+
+private:
+    ScopedPlatform scoped_;
+    ConfigMessageSink previousSink_;
+    bool previousNotNative_ = NotNativeEnvironment;
+    EnvironmentKind previousDetected_ = DetectedEnvironment;
+};
+
+// The section a fresh start writes for user "tester" with every default.
+inline const std::string DefaultSection = "[tester]\n"
+                                          "UserName=pim\n"
+                                          "Interval=120\n"
+                                          "Active=0\n"
+                                          "ShowBalloon=1\n"
+                                          "BalloonCaption=Vexelfeld\n"
+                                          "BalloonText=Dran bei %d Spiel(en).\n"
+                                          "BalloonTimeout=10\n"
+                                          "gotoGameOnBalloonClick=1\n"
+                                          "TooltipText=Dran bei %d Spielen.\n"
+                                          "TooltipTextNDran=Bei keinem Spiel dran.\n"
+                                          "StartupCheck=0\n"
+                                          "StartupDelay=5\n"
+                                          "ShowPopup=0\n"
+                                          "PopupCaption=VexelReminder\n"
+                                          "PopupMessage=Du bist bei %d Spiel(en) dran!\n"
+                                          "HindaText=Hin da!\n"
+                                          "UseProxy=0\n"
+                                          "ProxyServer=proxy.example.net\n"
+                                          "ProxyPort=8080\n"
+                                          "ProxyAuth=0\n"
+                                          "ProxyUsername=\n"
+                                          "ProxyPassword=\n"
+                                          "UseZavazuzeza=1\n"
+                                          "PopupDelay1=300\n"
+                                          "PopupDelay2=900\n"
+                                          "TrayIconModeNormal=1\n"
+                                          "TrayIconBlinkOnError=0\n"
+                                          "TrayIconBlinkSpeed=1000\n"
+                                          "TrayIconReducedColors=0\n";
+
+inline std::string ConfigTest::DefaultSectionWith(const std::string& key, const char* stored) {
+    std::string text = DefaultSection;
+    const std::size_t begin = text.find("\n" + key + "=") + 1;
+    const std::size_t end = text.find('\n', begin) + 1;
+    text.replace(begin, end - begin, stored != nullptr ? key + "=" + stored + "\n" : "");
+    return text;
+}
+
+} // namespace vexrem::test

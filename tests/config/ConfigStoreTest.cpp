@@ -1,0 +1,331 @@
+// Where the settings live, what a start finds and leaves behind, and what
+// happens when the file cannot be written.
+#include "ConfigFixture.h"
+
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vexrem::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using ConfigPathChoice = ConfigTest;
+
+TEST_F(ConfigPathChoice, AllUsersFileWhenNoPerUserFileExists) {
+    ConfigPath = "stale";
+    ConfigModuleStartup();
+    EXPECT_EQ(ConfigPath, platform.commonAppData + "/VexelReminder/vexrem.ini");
+}
+
+TEST_F(ConfigPathChoice, AllUsersFileWhetherItExistsOrNot) {
+    WriteFileBytes(CommonIni(), "[other]\nUserName=x\n");
+    ConfigModuleStartup();
+    EXPECT_EQ(ConfigPath, CommonIni());
+}
+
+TEST_F(ConfigPathChoice, PerUserFileWhenItExists) {
+    WriteFileBytes(UserIni(), "");
+    WriteFileBytes(CommonIni(), "[tester]\nUserName=common\n");
+    ConfigModuleStartup();
+    EXPECT_EQ(ConfigPath, platform.appData + "/VexelReminder/vexrem.ini");
+}
+
+TEST_F(ConfigPathChoice, PerUserFolderAloneIsNotEnough) {
+    fs::create_directories(ExtractFilePath(UserIni()));
+    ConfigModuleStartup();
+    EXPECT_EQ(ConfigPath, CommonIni());
+}
+
+TEST_F(ConfigPathChoice, UnknownFoldersLeaveThePathBelowTheRoot) {
+    platform.failSpecialFolders = true;
+    ConfigModuleStartup();
+    EXPECT_EQ(ConfigPath, "/VexelReminder/vexrem.ini");
+}
+
+TEST_F(ConfigPathChoice, ShutdownClearsThePath) {
+    ConfigModuleStartup();
+    ConfigModuleShutdown();
+    EXPECT_EQ(ConfigPath, "");
+    EXPECT_FALSE(fs::exists(CommonIni())); // nothing to save without a configuration
+}
+
+using ConfigCreation = ConfigTest;
+
+TEST_F(ConfigCreation, FirstRunWritesCompleteSectionToAllUsersFile) {
+    ASSERT_FALSE(fs::exists(ExtractFilePath(CommonIni())));
+    tConfig config;
+    EXPECT_TRUE(config.FirstRun);
+    EXPECT_EQ(config.Filename(), CommonIni());
+    EXPECT_EQ(config.SectionName(), "tester");
+    EXPECT_EQ(ReadFileBytes(CommonIni()), DefaultSection);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ConfigCreation, StoredSectionIsLoadedAndCompleted) {
+    WriteFileBytes(CommonIni(), "[tester]\nUserName=Racer\nInterval=60\nActive=1\n");
+    tConfig config;
+    EXPECT_FALSE(config.FirstRun);
+    EXPECT_EQ(config.UserName, "Racer");
+    EXPECT_EQ(config.Interval, 60);
+    EXPECT_TRUE(config.Active);
+    EXPECT_EQ(config.HindaText, "Hin da!");
+    std::string expected = DefaultSection;
+    expected.replace(expected.find("UserName=pim"), 12, "UserName=Racer");
+    expected.replace(expected.find("Interval=120"), 12, "Interval=60");
+    expected.replace(expected.find("Active=0"), 8, "Active=1");
+    EXPECT_EQ(ReadFileBytes(CommonIni()), expected);
+}
+
+TEST_F(ConfigCreation, SectionNameIgnoresCase) {
+    WriteFileBytes(CommonIni(), "[TESTER]\nuserNAME=Racer\n");
+    tConfig config;
+    EXPECT_FALSE(config.FirstRun);
+    EXPECT_EQ(config.UserName, "Racer");
+}
+
+TEST_F(ConfigCreation, EmptySectionCountsAsMissing) {
+    WriteFileBytes(CommonIni(), "[tester]\n; nothing yet\n");
+    tConfig config;
+    EXPECT_TRUE(config.FirstRun);
+    EXPECT_EQ(config.UserName, "pim");
+    EXPECT_EQ(ReadFileBytes(CommonIni()), "[tester]\n; nothing yet\n" + DefaultSection.substr(9));
+}
+
+TEST_F(ConfigCreation, OtherUsersSectionsAreLeftAsTheyWere) {
+    const std::string others = "[alice]\r\nUserName=Alice\r\nInterval=30\r\n\r\n"
+                               "[bob]\r\nActive=1\r\n";
+    WriteFileBytes(CommonIni(), others);
+    tConfig config;
+    EXPECT_TRUE(config.FirstRun);
+    EXPECT_EQ(config.UserName, "pim");
+    EXPECT_EQ(config.Interval, 120);
+    std::string ours = DefaultSection;
+    for (std::size_t p = 0; (p = ours.find('\n', p)) != std::string::npos; p += 2) {
+        ours.insert(p, "\r"); // the file keeps its CRLF style
+    }
+    EXPECT_EQ(ReadFileBytes(CommonIni()), others + "\r\n" + ours);
+}
+
+TEST_F(ConfigCreation, PerUserFileIsUsedWhenChosen) {
+    WriteFileBytes(UserIni(), "[tester]\nUserName=Mine\n");
+    WriteFileBytes(CommonIni(), "[tester]\nUserName=Shared\n");
+    ConfigModuleStartup();
+    tConfig config;
+    EXPECT_EQ(config.UserName, "Mine");
+    EXPECT_EQ(ReadFileBytes(CommonIni()), "[tester]\nUserName=Shared\n");
+}
+
+TEST_F(ConfigCreation, ReloadGivesWhatWasSaved) {
+    {
+        tConfig config;
+        config.UserName = "Speedy Gonzales";
+        config.Interval = 45;
+        config.Active = true;
+        config.ShowBalloon = false;
+        config.BalloonText = "  %d  ";
+        config.ToolTipText = "Tip %d";
+        config.ToolTipTextNDran = "Nix";
+        config.PopupDelay1 = 17;
+        config.PopupDelay2 = 3600;
+        config.UseProxy = true;
+        config.ProxyServer = "proxy.local";
+        config.ProxyPort = 3128;
+        config.ProxyAuth = true;
+        config.ProxyUsername = "me";
+        config.ProxyPassword = "s3cret=x";
+        config.UseZavazuzeza = false;
+        config.TrayIconReducedColors = true;
+        config.SaveToIni();
+    }
+    tConfig config;
+    EXPECT_FALSE(config.FirstRun);
+    EXPECT_EQ(config.UserName, "Speedy Gonzales");
+    EXPECT_EQ(config.Interval, 45);
+    EXPECT_TRUE(config.Active);
+    EXPECT_FALSE(config.ShowBalloon);
+    EXPECT_EQ(config.BalloonText, "%d"); // the file keeps no surrounding blanks
+    EXPECT_EQ(config.ToolTipText, "Tip %d");
+    EXPECT_EQ(config.ToolTipTextNDran, "Nix");
+    EXPECT_EQ(config.PopupDelay1, 17);
+    EXPECT_EQ(config.PopupDelay2, 3600);
+    EXPECT_TRUE(config.UseProxy);
+    EXPECT_EQ(config.ProxyServer, "proxy.local");
+    EXPECT_EQ(config.ProxyPort, 3128);
+    EXPECT_TRUE(config.ProxyAuth);
+    EXPECT_EQ(config.ProxyUsername, "me");
+    EXPECT_EQ(config.ProxyPassword, "s3cret=x");
+    EXPECT_FALSE(config.UseZavazuzeza);
+    EXPECT_TRUE(config.TrayIconReducedColors);
+    const std::string file = ReadFileBytes(CommonIni());
+    EXPECT_NE(file.find("TooltipText=Tip %d\n"), std::string::npos);
+    EXPECT_EQ(file.find("s3cret"), std::string::npos);
+}
+
+TEST_F(ConfigCreation, AssigningChangesMemoryOnly) {
+    tConfig config;
+    config.Interval = 999;
+    EXPECT_EQ(ReadFileBytes(CommonIni()), DefaultSection);
+}
+
+TEST_F(ConfigCreation, SetDefaultsRestoresEverySetting) {
+    WriteFileBytes(CommonIni(), "[tester]\nUserName=x\nInterval=60\nProxyPassword=1mm2\n");
+    tConfig config;
+    ASSERT_EQ(config.ProxyPassword, "ab");
+    config.SetDefaults();
+    EXPECT_EQ(config.UserName, "pim");
+    EXPECT_EQ(config.Interval, 120);
+    EXPECT_EQ(config.ProxyPassword, "");
+    EXPECT_FALSE(config.FirstRun); // not a setting
+}
+
+using OldLayout = ConfigTest;
+
+TEST_F(OldLayout, IsTakenOverAndDeleted) {
+    WriteFileBytes(OldLayoutIni(), "[VexelReminder]\nUserName=Oldie\nInterval=200\n"
+                                   "[tester]\nUserName=wrong\n");
+    tConfig config;
+    EXPECT_FALSE(config.FirstRun);
+    EXPECT_EQ(config.UserName, "Oldie");
+    EXPECT_EQ(config.Interval, 200);
+    EXPECT_FALSE(fs::exists(OldLayoutIni()));
+    EXPECT_EQ(config.Filename(), CommonIni());
+    EXPECT_EQ(config.SectionName(), "tester");
+    std::string expected = DefaultSection;
+    expected.replace(expected.find("UserName=pim"), 12, "UserName=Oldie");
+    expected.replace(expected.find("Interval=120"), 12, "Interval=200");
+    EXPECT_EQ(ReadFileBytes(CommonIni()), expected);
+}
+
+TEST_F(OldLayout, UserSectionOfTheNewFileWins) {
+    WriteFileBytes(OldLayoutIni(), "[vexelreminder]\nUserName=Oldie\nInterval=200\n");
+    WriteFileBytes(CommonIni(), "[tester]\nUserName=Newbie\n");
+    tConfig config;
+    EXPECT_FALSE(config.FirstRun);
+    EXPECT_EQ(config.UserName, "Newbie");
+    EXPECT_EQ(config.Interval, 120); // a key missing there takes its default
+    EXPECT_FALSE(fs::exists(OldLayoutIni()));
+}
+
+TEST_F(OldLayout, WithoutItsSectionStillEndsTheFirstRun) {
+    WriteFileBytes(OldLayoutIni(), "junk\n");
+    tConfig config;
+    EXPECT_FALSE(config.FirstRun);
+    EXPECT_EQ(config.UserName, "pim");
+    EXPECT_FALSE(fs::exists(OldLayoutIni()));
+}
+
+using ConfigSaveErrors = ConfigTest;
+
+TEST_F(ConfigSaveErrors, FolderThatCannotBeCreatedIsReportedAndTheSaveGoesOn) {
+    // A regular file where a folder should be stops root as well.
+    WriteFileBytes(platform.root / "blocker", "x");
+    ConfigPath = platform.root / "blocker/VexelReminder/vexrem.ini";
+    tConfig config; // creation reports instead of failing
+    EXPECT_TRUE(config.FirstRun);
+    EXPECT_EQ(config.UserName, "pim");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "Fehler beim Schreiben der Config-Datei in " + ConfigPath);
+    EXPECT_EQ(messages[1], "In " + ConfigPath + " kann nicht geschrieben werden");
+}
+
+TEST_F(ConfigSaveErrors, SaveThrowsWithThePathAndKeepsTheSettings) {
+    tConfig config;
+    config.Interval = 77;
+    config.UserName = "Kept";
+    fs::remove(CommonIni());
+    fs::create_directory(CommonIni()); // the file's place is taken by a folder
+    messages.clear();
+    try {
+        config.SaveToIni();
+        FAIL() << "no error";
+    } catch (const IniFileError& e) {
+        EXPECT_STREQ(e.what(), ("In " + CommonIni() + " kann nicht geschrieben werden").c_str());
+    }
+    EXPECT_TRUE(messages.empty()); // the folder exists; nothing else to report
+    EXPECT_EQ(config.Interval, 77);
+    EXPECT_EQ(config.UserName, "Kept");
+}
+
+TEST_F(ConfigSaveErrors, ReadOnlyFolderStopsTheSave) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "permission bits do not stop root";
+    }
+    tConfig config;
+    ASSERT_EQ(chmod(ExtractFilePath(CommonIni()).c_str(), 0555), 0);
+    config.Interval = 33;
+    EXPECT_THROW(config.SaveToIni(), IniFileError);
+}
+
+TEST_F(ConfigSaveErrors, DefaultSinkWritesToStandardError) {
+    SetConfigMessageSink(nullptr);
+    WriteFileBytes(platform.root / "blocker", "x");
+    ConfigPath = platform.root / "blocker/VexelReminder/vexrem.ini";
+    testing::internal::CaptureStderr();
+    tConfig config;
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Fehler beim Schreiben der Config-Datei in " + ConfigPath + "\n"),
+              std::string::npos);
+    EXPECT_NE(err.find("In " + ConfigPath + " kann nicht geschrieben werden\n"), std::string::npos);
+}
+
+TEST_F(ConfigSaveErrors, SinkCanBeReplacedAndRestored) {
+    std::vector<std::string> mine;
+    ConfigMessageSink old = SetConfigMessageSink([&](const std::string& m) { mine.push_back(m); });
+    ConfigPath =
+        platform.root / "none/deeper/vexrem.ini"; // two levels missing: one is created at most
+    tConfig config;
+    EXPECT_EQ(mine.size(), 2u);
+    EXPECT_TRUE(messages.empty());
+    SetConfigMessageSink(old);
+}
+
+using ConfigShutdown = ConfigTest;
+
+TEST_F(ConfigShutdown, SavesDestroysAndClears) {
+    Config = std::make_unique<tConfig>();
+    Config->Active = true;
+    Config->UserName = "Late change";
+    ConfigModuleShutdown();
+    EXPECT_EQ(Config, nullptr);
+    EXPECT_EQ(ConfigPath, "");
+    const std::string file = ReadFileBytes(CommonIni());
+    EXPECT_NE(file.find("\nActive=1\n"), std::string::npos);
+    EXPECT_NE(file.find("UserName=Late change\n"), std::string::npos);
+}
+
+TEST_F(ConfigShutdown, FailedSaveIsReportedAndTheObjectStillGoes) {
+    Config = std::make_unique<tConfig>();
+    fs::remove(CommonIni());
+    fs::create_directory(CommonIni());
+    ConfigModuleShutdown();
+    EXPECT_EQ(Config, nullptr);
+    EXPECT_EQ(ConfigPath, "");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "In " + CommonIni() + " kann nicht geschrieben werden");
+}
+
+using ConfigServices = ConfigTest;
+
+TEST_F(ConfigServices, UserNameAndFoldersComeFromThePlatform) {
+    EXPECT_EQ(GetWindowsUserName(), "tester");
+    platform.userName = std::string(300, 'u');
+    EXPECT_EQ(GetWindowsUserName(), std::string(252, 'u'));
+    EXPECT_EQ(GetSpecialFolderPath(CSIDL_APPDATA), platform.appData);
+    EXPECT_EQ(GetSpecialFolderPath(CSIDL_COMMON_APPDATA), platform.commonAppData);
+    platform.failSpecialFolders = true;
+    EXPECT_EQ(GetSpecialFolderPath(CSIDL_APPDATA), "");
+}
+
+TEST_F(ConfigServices, SectionIsTheLoginName) {
+    platform.userName = "Zweiter Nutzer";
+    tConfig config;
+    EXPECT_EQ(config.SectionName(), "Zweiter Nutzer");
+    EXPECT_EQ(ReadFileBytes(CommonIni()).substr(0, 17), "[Zweiter Nutzer]\n");
+}
+
+} // namespace
+} // namespace vexrem::test

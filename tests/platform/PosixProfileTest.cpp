@@ -1,0 +1,154 @@
+// Profile files on disk: created private, replaced whole, never torn, and
+// whatever is in them never crashes a read or a write.
+#include "platform/posix/PosixPlatform.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vexrem {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+unsigned ModeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+std::vector<std::string> FolderEntries(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+        names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class ProfileFileOnDisk : public testing::Test {
+protected:
+    PosixPlatform platform;
+    TempDir dir;
+    std::string ini = dir / "vexrem.ini";
+};
+
+TEST_F(ProfileFileOnDisk, MissingFileGivesDefault) {
+    EXPECT_EQ(platform.ReadProfileString(ini, "s", "k", "def"), "def");
+    EXPECT_FALSE(platform.ProfileSectionHasKeys(ini, "s"));
+    EXPECT_FALSE(std::filesystem::exists(ini)); // reading creates nothing
+}
+
+TEST_F(ProfileFileOnDisk, WriteCreatesPrivateFile) {
+    platform.WriteProfileString(ini, "tester", "UserName", "pim");
+    EXPECT_EQ(ReadFileBytes(ini), "[tester]\nUserName=pim\n");
+    EXPECT_EQ(ModeOf(ini), 0600u);
+    EXPECT_EQ(platform.ReadProfileString(ini, "TESTER", "username", "x"), "pim");
+    EXPECT_TRUE(platform.ProfileSectionHasKeys(ini, "tester"));
+}
+
+TEST_F(ProfileFileOnDisk, WriteKeepsModeOfExistingFile) {
+    WriteFileBytes(ini, "[s]\nk=1\n");
+    ASSERT_EQ(chmod(ini.c_str(), 0644), 0);
+    platform.WriteProfileString(ini, "s", "k", "2");
+    EXPECT_EQ(ModeOf(ini), 0644u);
+    EXPECT_EQ(ReadFileBytes(ini), "[s]\nk=2\n");
+}
+
+TEST_F(ProfileFileOnDisk, WriteLeavesOtherLinesAndSectionsAlone) {
+    const std::string before = "; kept\r\n[other]\r\nUserName=someone\r\nX = y \r\n\r\n"
+                               "[tester]\r\nInterval=60\r\nActive=1\r\n";
+    WriteFileBytes(ini, before);
+    platform.WriteProfileString(ini, "tester", "interval", "120");
+    platform.WriteProfileString(ini, "tester", "ShowBalloon", "0");
+    EXPECT_EQ(ReadFileBytes(ini), "; kept\r\n[other]\r\nUserName=someone\r\nX = y \r\n\r\n"
+                                  "[tester]\r\nInterval=120\r\nActive=1\r\nShowBalloon=0\r\n");
+}
+
+TEST_F(ProfileFileOnDisk, EveryWriteIsOnDiskAtOnceAndLeavesNoTempFile) {
+    for (int i = 0; i < 20; ++i) {
+        platform.WriteProfileString(ini, "s", "k" + std::to_string(i), std::to_string(i));
+        EXPECT_EQ(platform.ReadProfileString(ini, "s", "k" + std::to_string(i), ""),
+                  std::to_string(i));
+    }
+    EXPECT_EQ(FolderEntries(dir.Str()), std::vector<std::string>{"vexrem.ini"});
+}
+
+TEST_F(ProfileFileOnDisk, WriteOfTheValueAlreadyThereLeavesTheFileAlone) {
+    platform.WriteProfileString(ini, "s", "k", "v");
+    struct stat before {};
+    ASSERT_EQ(stat(ini.c_str(), &before), 0);
+    platform.WriteProfileString(ini, "S", "K", "v");
+    struct stat after {};
+    ASSERT_EQ(stat(ini.c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino); // not replaced
+    platform.WriteProfileString(ini, "s", "k", "w");
+    ASSERT_EQ(stat(ini.c_str(), &after), 0);
+    EXPECT_NE(before.st_ino, after.st_ino);
+}
+
+TEST_F(ProfileFileOnDisk, WriteFailsWhenFolderIsAFile) {
+    // Holds for root as well: nothing can be created below a regular file.
+    WriteFileBytes(dir / "plain", "x");
+    const std::string bad = dir / "plain/vexrem.ini";
+    EXPECT_THROW(platform.WriteProfileString(bad, "s", "k", "v"), PlatformError);
+    EXPECT_EQ(platform.ReadProfileString(bad, "s", "k", "def"), "def");
+}
+
+TEST_F(ProfileFileOnDisk, WriteFailsWhenFolderIsMissing) {
+    EXPECT_THROW(platform.WriteProfileString(dir / "none/vexrem.ini", "s", "k", "v"),
+                 PlatformError);
+}
+
+TEST_F(ProfileFileOnDisk, WriteFailsWhenPathIsAFolder) {
+    std::filesystem::create_directory(ini);
+    EXPECT_THROW(platform.WriteProfileString(ini, "s", "k", "v"), PlatformError);
+    EXPECT_EQ(platform.ReadProfileString(ini, "s", "k", "def"), "def");
+    EXPECT_TRUE(std::filesystem::is_directory(ini));
+}
+
+TEST_F(ProfileFileOnDisk, WriteThroughSymbolicLinkKeepsTheLink) {
+    const std::string real = dir / "real.ini";
+    WriteFileBytes(real, "[s]\nk=1\n");
+    std::filesystem::create_symlink(real, ini);
+    platform.WriteProfileString(ini, "s", "k", "2");
+    EXPECT_TRUE(std::filesystem::is_symlink(ini));
+    EXPECT_EQ(ReadFileBytes(real), "[s]\nk=2\n");
+}
+
+TEST_F(ProfileFileOnDisk, CorruptFileNeverCrashes) {
+    std::string garbage;
+    for (int b = 0; b < 256; ++b) {
+        garbage.push_back(static_cast<char>(b));
+    }
+    const std::string longLine(100 * 1024, 'L');
+    const std::string before = garbage + "\n" + longLine + "\n[tester]\nno equals here\n" +
+                               "Interval=30\nInterval=40\n" + garbage + "\n[TESTER]\n" +
+                               "Interval=50\nActive=" + longLine; // no final line break
+    WriteFileBytes(ini, before);
+
+    EXPECT_EQ(platform.ReadProfileString(ini, "tester", "Interval", "def"), "30");
+    EXPECT_EQ(platform.ReadProfileString(ini, "tester", "Active", "def"), "def");
+    EXPECT_EQ(platform.ReadProfileString(ini, "tester", "no equals here", "def"), "def");
+    EXPECT_TRUE(platform.ProfileSectionHasKeys(ini, "tester"));
+
+    platform.WriteProfileString(ini, "tester", "Interval", "99");
+    platform.WriteProfileString(ini, "tester", "Active", "1");
+    EXPECT_EQ(platform.ReadProfileString(ini, "tester", "Interval", "def"), "99");
+    EXPECT_EQ(platform.ReadProfileString(ini, "tester", "Active", "def"), "1");
+
+    std::string expected = before;
+    expected.replace(expected.find("Interval=30"), 11, "Interval=99");
+    const std::size_t firstSectionEnd = expected.find("\n[TESTER]");
+    expected.insert(firstSectionEnd + 1, "Active=1\n");
+    EXPECT_EQ(ReadFileBytes(ini), expected);
+}
+
+} // namespace
+} // namespace vexrem

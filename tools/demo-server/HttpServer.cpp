@@ -13,6 +13,7 @@
 #include <csignal>
 #include <iostream>
 #include <optional>
+#include <stdexcept>
 
 namespace vexrem::demo {
 
@@ -174,11 +175,16 @@ void HttpServer::Impl::accept() {
 HttpServer::HttpServer(const std::string& address, std::uint16_t port, RequestHandler handler,
                        ServerLimits limits)
     : impl_(std::make_unique<Impl>(std::move(handler), limits)) {
-    const tcp::endpoint endpoint(net::ip::make_address(address), port);
-    impl_->acceptor.open(endpoint.protocol());
-    impl_->acceptor.set_option(net::socket_base::reuse_address(true));
-    impl_->acceptor.bind(endpoint);
-    impl_->acceptor.listen(net::socket_base::max_listen_connections);
+    try {
+        const tcp::endpoint endpoint(net::ip::make_address(address), port);
+        impl_->acceptor.open(endpoint.protocol());
+        impl_->acceptor.set_option(net::socket_base::reuse_address(true));
+        impl_->acceptor.bind(endpoint);
+        impl_->acceptor.listen(net::socket_base::max_listen_connections);
+    } catch (const boost::system::system_error& error) {
+        throw std::runtime_error("cannot listen on " + address + ":" + std::to_string(port) + ": " +
+                                 error.code().message());
+    }
 }
 
 HttpServer::~HttpServer() = default;

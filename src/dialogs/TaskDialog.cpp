@@ -6,9 +6,18 @@
 #include <QApplication>
 #include <QThread>
 
+#include <atomic>
 #include <memory>
 
 namespace vexrem {
+
+namespace {
+std::atomic<bool> systemDialogAllowed{true};
+} // namespace
+
+void TTaskDialog::SetSystemDialogAllowed(bool allowed) {
+    systemDialogAllowed = allowed;
+}
 
 TTaskDialog::TTaskDialog(QWidget* owner) : owner_(owner) {}
 
@@ -96,7 +105,8 @@ bool TTaskDialog::Execute() {
     modalResult_ = 0;
     radioResult_ = 0;
 
-    if (const auto outcome = detail::ExecuteSystemTaskDialog(*this)) {
+    if (const auto outcome =
+            systemDialogAllowed ? detail::ExecuteSystemTaskDialog(*this) : std::nullopt) {
         if (!outcome->shown) {
             return false;
         }

@@ -23,6 +23,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace vexrem {
@@ -112,6 +113,10 @@ public:
     void SetRadioButtonDefault(int id);
     void ClearRadioButtons() { radioButtons_.clear(); }
 
+    // Where the system has a task dialog of its own it is used; tests turn
+    // that off, since only the equivalent dialog can be answered from Qt.
+    static void SetSystemDialogAllowed(bool allowed);
+
     // Shows the dialog modally and waits for its end. True unless it could not
     // be shown or ended with Cancel.
     bool Execute();
@@ -159,6 +164,12 @@ private:
     int modalResult_ = 0;
     int radioResult_ = 0;
 };
+
+// The program's own texts are byte strings in the system's code page; the
+// dialog takes UTF-16.
+inline QString FromAnsi(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The content text with every CR LF, LF CR, lone CR or lone LF as one line
 // break ("\n"), as the system dialog draws them.

@@ -55,15 +55,6 @@ TEST(TaskDialogIds, ClearedRadioListNumbersAfresh) {
     EXPECT_EQ(dlg.AddRadioButton(QStringLiteral("z")), 300);
 }
 
-TEST(TaskDialogIds, NewDialogHasOkAloneAndTheInitialFlags) {
-    TTaskDialog dlg;
-    EXPECT_EQ(dlg.CommonButtons(), TaskDialogCommon::Ok);
-    EXPECT_EQ(dlg.Flags(), TaskDialogFlag::EnableHyperlinks | TaskDialogFlag::ExpandFooterArea |
-                               TaskDialogFlag::NoDefaultRadioButton);
-    EXPECT_EQ(dlg.ModalResult(), 0);
-    EXPECT_EQ(dlg.RadioButtonResult(), 0);
-}
-
 // --- what it shows -----------------------------------------------------------
 
 TEST_F(TaskDialogTest, ShowsItsElementsModalToTheOwner) {

@@ -117,13 +117,6 @@ TEST_F(GameLinksTest, OpenGamePageListForIdsBelowOne) {
 
 // --- the frameset file -----------------------------------------------------------
 
-TEST_F(GameLinksTest, FramesetIsOneLineWithoutAnyBreak) {
-    const std::string text = FramesetText("/showmap.php?GID=12");
-    EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos);
-    EXPECT_EQ(text.back(), '>');
-    EXPECT_NE(text.find(R"(SRC="/showmap.php?GID=12" noresize>)"), std::string::npos);
-}
-
 TEST_F(GameLinksTest, EachCallMakesANewFileAndEarlierOnesStay) {
     OpenGamePage(false, 12);
     OpenGamePage(false, -1);
@@ -273,11 +266,6 @@ TEST_F(GameLinksTest, AboutLinks) {
         OpenAboutLink(r.link);
         EXPECT_EQ(fake.Opened(), std::vector<std::string>{r.target});
     }
-}
-
-TEST(GameLinksDefaults, CompiledInServerWithoutOverride) {
-    ScopedEnv server("VEXREM_GAME_SERVER", "");
-    EXPECT_EQ(ZavazuzezaUrl(5), "http://www.vexelfeld.example/index.php?main=showmap.php?GID=5");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "support/qt/DialogAnswerer.h"
 
+#include "dialogs/TaskDialog.h"
 #include "dialogs/TaskDialogForm.h"
 
 #include <QApplication>
@@ -223,6 +224,7 @@ void ModalDialog::CloseBox() {
 // --- DialogAnswerer ----------------------------------------------------------
 
 DialogAnswerer::DialogAnswerer(int timeoutMs) : timeoutMs_(timeoutMs) {
+    TTaskDialog::SetSystemDialogAllowed(false);
     sinceProgress_.start();
     timer_.setInterval(kPollMs);
     connect(&timer_, &QTimer::timeout, this, &DialogAnswerer::Poll);

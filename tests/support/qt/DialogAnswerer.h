@@ -26,6 +26,8 @@
 //   fails the test and the remaining steps are dropped; a dialog still open
 //   after all steps (or after a failed Click) fails the test and is closed,
 //   so a test never hangs in a dialog.
+// - Once an answerer has been made, task dialogs show as Qt dialogs (also
+//   where the system has its own, which Qt cannot drive).
 // - For dialogs opened later from the event loop (timers, worker results),
 //   call WaitAllAnswered() to spin the loop until every step has run.
 

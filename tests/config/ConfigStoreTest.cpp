@@ -4,6 +4,7 @@
 
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +45,18 @@ TEST_F(ConfigPathChoice, UnknownFoldersLeaveThePathBelowTheRoot) {
     platform.failSpecialFolders = true;
     ConfigModuleStartup();
     EXPECT_EQ(ConfigPath, "/VexelReminder/vexrem.ini");
+}
+
+TEST_F(ConfigPathChoice, StartupDetectsTheEnvironment) {
+    NotNativeEnvironment = true;
+    DetectedEnvironment = EnvironmentKind::WINE;
+    ConfigModuleStartup();
+    const std::vector<EnvironmentKind> kinds = ProbeProcessorKinds();
+    ASSERT_FALSE(kinds.empty());
+    EXPECT_EQ(DetectedEnvironment, kinds.back());
+    EXPECT_EQ(NotNativeEnvironment, std::any_of(kinds.begin(), kinds.end(), [](EnvironmentKind k) {
+                  return k != EnvironmentKind::Native;
+              }));
 }
 
 TEST_F(ConfigPathChoice, ShutdownClearsThePath) {

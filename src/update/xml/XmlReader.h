@@ -33,15 +33,6 @@ public:
         return *cur_++;
     }
 
-    // The bytes buffered and not yet handed out (refilled when empty); lets a
-    // caller scan ahead without going byte by byte. Empty only at the end.
-    std::string_view Buffered() {
-        if (cur_ == end_)
-            Fill();
-        return {cur_, static_cast<std::size_t>(end_ - cur_)};
-    }
-    void Skip(std::size_t n) noexcept { cur_ += n; }
-
 private:
     bool Fill();
 
@@ -83,13 +74,6 @@ public:
     void PushBack(std::string_view text) { pushedBack_.append(text.rbegin(), text.rend()); }
     void SkipWhitespace();
     bool Match(std::string_view text, bool consume);
-
-    // Direct view of the text reader's buffer, for bulk scans; empty unless
-    // the push-back store is empty.
-    std::string_view Buffered() {
-        return pushedBack_.empty() ? text_.Buffered() : std::string_view{};
-    }
-    void Skip(std::size_t n) noexcept { text_.Skip(n); }
 
 private:
     std::unique_ptr<std::istream> owned_; // declared first: outlives text_

@@ -1,5 +1,40 @@
-#include "platform/Platform.h"
+// VexelReminder: a tray program that tells a Vexelfeld player when it is
+// their turn. main() only runs the start-up and shut-down steps; the main
+// window does the rest.
 
-int main() {
+#include "config/Config.h"
+#include "platform/Platform.h"
+#include "ui/MainWin.h"
+#include "ui/SessionEnd.h"
+
+#include <QApplication>
+
+namespace {
+constexpr int kInternalBuild = 8;
+}
+
+int main(int argc, char** argv) {
+    vexrem::ConfigModuleStartup();
+
+    int exitCode = 0;
+    {
+        // A second start in the same session ends at once and silently.
+        const auto lock = vexrem::Platform().AcquireInstanceLock("VexelfeldReminder");
+        if (lock->State() != vexrem::InstanceState::AlreadyRunning) {
+            QApplication app(argc, argv);
+            QApplication::setApplicationName(QStringLiteral("VexelReminder"));
+            QApplication::setApplicationDisplayName(QStringLiteral("VexelReminder"));
+            QApplication::setQuitOnLastWindowClosed(false);
+            app.setProperty("internalBuild", kInternalBuild);
+
+            vexrem::TMainWin mainWin;
+            vexrem::SessionEnd sessionEnd(mainWin); // logout and SIGTERM end the run in order
+            exitCode = QApplication::exec();
+            mainWin.Shutdown();
+        }
+    }
+
+    vexrem::ConfigModuleShutdown();
+    (void)exitCode;
     return 0;
 }

@@ -42,6 +42,7 @@ bool BalloonNotifier::ServiceAvailable() const {
 void BalloonNotifier::Show(const QString& title, const QString& text, int timeoutMs) {
     const QString t = title.left(MaxTitle);
     const QString b = text.left(MaxText);
+    emit shown(t, b, timeoutMs);
     if (!ServiceAvailable()) {
         if (tray_ != nullptr) {
             tray_->showMessage(t, b, QSystemTrayIcon::NoIcon, timeoutMs);

@@ -35,6 +35,8 @@ public:
 signals:
     // The user clicked our balloon.
     void clicked();
+    // A balloon was requested (as shown to the shell, after cutting).
+    void shown(const QString& title, const QString& text, int timeoutMs);
 
 private slots:
     void OnActionInvoked(uint id, const QString& actionKey);

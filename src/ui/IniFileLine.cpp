@@ -1,0 +1,70 @@
+#include "ui/IniFileLine.h"
+
+#include "platform/Platform.h"
+
+namespace vexrem {
+
+std::string EllipsizeFolder(const std::string& folder, int maxWidth,
+                            const std::function<int(const std::string&)>& width) {
+    const std::string ellipsis = "...";
+    std::string p = folder;
+    while (!p.empty() && width(p) > maxWidth) {
+        // Skip a leading separator and an ellipsis already there, then drop
+        // the next folder name.
+        std::size_t start = 0;
+        const bool rooted = p[0] == PathDelim;
+        if (rooted) {
+            start = 1;
+        }
+        const bool hasEllipsis = p.compare(start, ellipsis.size(), ellipsis) == 0 &&
+                                 (p.size() == start + 3 || p[start + 3] == PathDelim);
+        std::size_t nameStart = hasEllipsis ? start + 4 : start;
+        if (nameStart > p.size()) {
+            nameStart = p.size();
+        }
+        const std::size_t nameEnd = p.find(PathDelim, nameStart);
+        if (nameEnd == std::string::npos) {
+            // Only one name is left after the ellipsis.
+            if (rooted) {
+                p = ellipsis + PathDelim + p.substr(nameStart); // "/.../c" -> ".../c"
+            } else if (hasEllipsis) {
+                p = p.substr(nameStart); // ".../c" -> "c"
+            } else {
+                break; // a bare name cannot get shorter
+            }
+            continue;
+        }
+        p = (rooted ? std::string(1, PathDelim) : std::string()) + ellipsis + p.substr(nameEnd);
+    }
+    return p;
+}
+
+IniFileLine MakeIniFileLine(const std::string& path, const std::string& section, int labelWidth,
+                            const TextWidth& width) {
+    std::string drive;
+    std::string rest = path;
+#ifdef _WIN32
+    if (rest.size() >= 2 && rest[1] == ':') {
+        drive = rest.substr(0, 1);
+        rest = rest.substr(2);
+    }
+    const std::string driveText = drive + ":";
+#else
+    // No drive letters here: the path starts at the root.
+    const std::string driveText;
+#endif
+    const std::string file = ExtractFileName(rest);
+    std::string folder = ExtractFilePath(rest);
+    if (!folder.empty()) {
+        folder.pop_back();
+    }
+    const int available = labelWidth - width(driveText + file + ":\\#") - 5;
+    const std::string shortFolder = EllipsizeFolder(
+        folder, available, [&width](const std::string& s) { return width(s) - width(""); });
+    IniFileLine line;
+    line.caption = driveText + shortFolder + PathDelim + file + "#" + section;
+    line.hint = path + "#" + section;
+    return line;
+}
+
+} // namespace vexrem

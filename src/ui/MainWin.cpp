@@ -1,0 +1,264 @@
+// Creation, showing, closing and ending of the main window.
+#include "ui/MainWin.h"
+
+#include "config/Config.h"
+#include "platform/Platform.h"
+#include "status/RunningRequests.h"
+#include "ui/BalloonNotifier.h"
+#include "ui/IniFileLine.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+
+namespace vexrem {
+
+void SetTimer(QTimer& timer, bool enabled, int intervalMs) {
+    if (!enabled) {
+        timer.stop();
+    }
+    SetTimerInterval(timer, intervalMs);
+    if (enabled && !timer.isActive()) {
+        timer.start();
+    }
+}
+
+void SetTimerInterval(QTimer& timer, int intervalMs) {
+    if (timer.interval() == intervalMs) {
+        return;
+    }
+    const bool running = timer.isActive();
+    timer.setInterval(intervalMs);
+    if (running) {
+        timer.start(); // a new full period
+    }
+}
+
+std::string SubstituteCount(const std::string& text, int count) {
+    const std::string n = std::to_string(count);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == 'd') {
+            out += n;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+TMainWin::TMainWin(QWidget* parent) : QDialog(parent), invoker_(this) {
+    FormCreate();
+}
+
+TMainWin::~TMainWin() {
+    Shutdown();
+}
+
+void TMainWin::FormCreate() {
+    ui_.setupUi(this);
+    // 1. Font adaptation: only where the system has the newer UI font.
+    if (Platform().IsVistaOrLater()) {
+        QFont f = font();
+        if (f.family().compare(QStringLiteral("Segoe UI"), Qt::CaseInsensitive) != 0) {
+            f.setFamily(QStringLiteral("Segoe UI"));
+            f.setPointSizeF(f.pointSizeF() + 1);
+            setFont(f);
+        }
+    }
+    // 2. First page.
+    ui_.XPPageControl->setCurrentWidget(ui_.tsBasics);
+    // 3. Marks.
+    sessionEnding_ = false;
+    settingsShown_ = false;
+    lastCheckFailed_ = false;
+
+    for (QTimer* t : {&timerStartupDelay_, &timerPopup_}) {
+        t->setSingleShot(false);
+    }
+    connect(&timerStartupDelay_, &QTimer::timeout, this, &TMainWin::timerStartupDelayTimer);
+    connect(&timerCheck_, &QTimer::timeout, this, &TMainWin::timerCheckTimer);
+    connect(&timerErrorIcon_, &QTimer::timeout, this, &TMainWin::timerErrorIconTimer);
+    connect(&timerErrorIconTest_, &QTimer::timeout, this, &TMainWin::timerErrorIconTestTimer);
+    connect(&timerPopup_, &QTimer::timeout, this, &TMainWin::timerPopupTimer);
+    timerClientConfig_.setInterval(100);
+    connect(&timerClientConfig_, &QTimer::timeout, this, &TMainWin::TryConfigureHttpClient);
+
+    // A failing save of the settings is told in a plain message box.
+    SetConfigMessageSink([this](const std::string& msg) {
+        QMessageBox::warning(isVisible() ? this : nullptr, QStringLiteral("VexelReminder"),
+                             QString::fromLocal8Bit(msg));
+    });
+
+    // 4. The configuration (loads and saves the user's section).
+    try {
+        Config = std::make_unique<tConfig>();
+    } catch (const std::exception& e) {
+        // The settings in memory are complete; only the file could not be
+        // written. Say so and run with them.
+        QMessageBox::warning(nullptr, QStringLiteral("VexelReminder"),
+                             QString::fromLocal8Bit(e.what()));
+    }
+    // 5. Start-up delay.
+    timerStartupDelay_.setInterval(Config->StartupDelay * 1000);
+    // 6. INI file line.
+    FillIniFileLine();
+    // 7. Version.
+    const std::string version = ExeVersionText();
+    ui_.labMyVersion->setText(QString::fromStdString(version));
+    ui_.labProgName->setText(ui_.labProgName->text() + QStringLiteral(" V.") +
+                             QString::fromStdString(version));
+    // 8. User-Agent.
+    const int build =
+        qApp->property("internalBuild").isValid() ? qApp->property("internalBuild").toInt() : 8;
+    std::string agent = kHttpUserAgentFormat;
+    agent.replace(agent.find("%s"), 2, version);
+    agent.replace(agent.find("%s"), 2, std::to_string(build));
+    myHttpCli_.SetUserAgent(agent);
+
+    CreateTray();
+    ConnectSettingControls();
+    // 9. Dark icon.
+    SetTrayIndex(TrayImageDark);
+    // 10. Settings into effect.
+    ApplySettings();
+    // 11. Start-up delay runs.
+    timerStartupDelay_.start();
+    // 12. Link labels take the window's font where the system font was adapted.
+    if (Platform().IsVistaOrLater()) {
+        const QFont base = ui_.cbShowBalloon->font();
+        for (QLabel* l : std::initializer_list<QLabel*>{
+                 ui_.labAutostart, ui_.labColorDepth, ui_.labLinkVexelfeld,
+                 ui_.labLinkVexelReminder, ui_.labLinkPim, ui_.labLinkEclipsePlugin,
+                 ui_.labBalloonReg, ui_.labUpdLink}) {
+            QFont f = l->font();
+            f.setFamily(base.family());
+            f.setPointSizeF(base.pointSizeF());
+            l->setFont(f);
+        }
+        QFont f = ui_.labProgName->font();
+        f.setFamily(base.family());
+        ui_.labProgName->setFont(f);
+    }
+}
+
+void TMainWin::FillIniFileLine() {
+    const QString prefix = QStringLiteral("INI-Datei: ");
+    const QFontMetrics fm(ui_.labFilename->font());
+    const IniFileLine line =
+        MakeIniFileLine(Config->Filename(), Config->SectionName(), ui_.labFilename->width(),
+                        [&fm, &prefix](const std::string& s) {
+                            return fm.horizontalAdvance(prefix + QString::fromLocal8Bit(s));
+                        });
+    ui_.labFilename->setText(prefix + QString::fromLocal8Bit(line.caption));
+    ui_.labFilename->setToolTip(QString::fromLocal8Bit(line.hint));
+}
+
+void TMainWin::timerStartupDelayTimer() {
+    timerStartupDelay_.stop();
+    if (Config->FirstRun) {
+        Config->FirstRun = false;
+        ResetConfigUIElements();
+        ShowSettingsWindow();
+    } else if (Config->StartupCheck) {
+        CheckForUpdate();
+    }
+    if (Config->Active) {
+        CheckDranbin(false);
+    } else {
+        SetTrayTip(QStringLiteral("Inaktiv."));
+    }
+}
+
+void TMainWin::ShowSettingsWindow() {
+    if (!settingsShown_) {
+        ApplySettings();
+    }
+    if (isMinimized()) {
+        showNormal();
+    }
+    show();
+    raise();
+    activateWindow();
+    settingsShown_ = true;
+}
+
+void TMainWin::WMQueryEndSession() {
+    sessionEnding_ = true;
+    close();
+}
+
+bool TMainWin::FormCloseQuery() {
+    if (sessionEnding_) {
+        return true;
+    }
+    btnCloseClick(nullptr);
+    return false;
+}
+
+void TMainWin::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TMainWin::reject() {
+    // Escape or the close box: the window stays alive and is only hidden.
+    btnCloseClick(nullptr);
+}
+
+void TMainWin::changeEvent(QEvent* event) {
+    // A minimised window is hidden instead, leaving only the tray icon.
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        QMetaObject::invokeMethod(
+            this, [this] { hide(); }, Qt::QueuedConnection);
+    }
+    QDialog::changeEvent(event);
+}
+
+void TMainWin::ReportErrors(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(isVisible() ? this : nullptr, QStringLiteral("VexelReminder"),
+                              QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TMainWin::Beenden1Click() {
+    Terminate();
+}
+
+void TMainWin::btnExitClick() {
+    Terminate();
+}
+
+void TMainWin::Terminate() {
+    QApplication::quit();
+}
+
+void TMainWin::Shutdown() {
+    // Workers still inside a request give up; one waiting for the GUI thread
+    // is released; then none is left to touch what goes away next.
+    invoker_.Shutdown();
+    myHttpCli_.Cancel();
+    workers_.JoinAll();
+    timerCheck_.stop();
+    timerErrorIcon_.stop();
+    timerErrorIconTest_.stop();
+    timerClientConfig_.stop();
+    if (tray_ != nullptr) {
+        tray_->hide();
+    }
+    SetConfigMessageSink({});
+}
+
+} // namespace vexrem

@@ -1,0 +1,190 @@
+#pragma once
+// The main window: the settings dialog that is hidden most of the time, the
+// tray icon with its menu, the check cycle and the notifications. It owns the
+// configuration object's life (through the config module), the HTTP client,
+// the timers and the workers, and wires the parts together.
+
+#include "net/HttpClient.h"
+#include "status/DranbinInfo.h"
+#include "status/WorkerThreads.h"
+#include "ui/QtGuiInvoker.h"
+#include "ui/SettingsPages.h"
+#include "ui/TrayIcons.h"
+
+#include <QDialog>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+
+namespace vexrem {
+
+class BalloonNotifier;
+
+class TMainWin : public QDialog {
+    Q_OBJECT
+public:
+    // Runs the creation steps (FormCreate): configuration, INI line, version,
+    // agent, tray icon, ApplySettings, start-up delay.
+    explicit TMainWin(QWidget* parent = nullptr);
+    ~TMainWin() override;
+
+    // --- start-up and end --------------------------------------------------
+    void timerStartupDelayTimer();
+    void ShowSettingsWindow();
+    // The session is ending: the window may close from now on.
+    void WMQueryEndSession();
+    // Whether the window may close; otherwise the close acts as "Schließen".
+    bool FormCloseQuery();
+    void Beenden1Click();
+    void btnExitClick();
+    // Leaves the event loop after the current event.
+    void Terminate();
+    // After the event loop: workers give up and are joined, the tray icon goes.
+    void Shutdown();
+
+    // --- check cycle ---------------------------------------------------------
+    void CheckDranbin(bool forced);
+    void btnCheckClick();
+    void Aktualisieren1Click();
+    void timerCheckTimer();
+    void HandleDranbinInfo(const rDranbinInfo& info, bool forced);
+    void ShowDranbinState(int n, bool forced, const rDranbinInfo& info);
+    void SetLastResult(const std::string& s);
+    void SetActive(bool on);
+    void UpdateActivationMenu();
+
+    // --- tray icon -------------------------------------------------------------
+    void SetTrayState(int n, const std::string& errorText);
+    void SetErrorState(bool failed, const std::string& text = {});
+    void timerErrorIconTimer();
+    void timerErrorIconTestTimer();
+    void cbBlinkOnErrorClick(QObject* sender);
+    void tbBlinkSpeedChange();
+    void PopupMenuPopup();
+    void ffnen1Click();
+    void Vexelfeldde1Click();
+    void Deaktivieren1Click();
+    void Aktivieren1Click();
+
+    // --- notifications -----------------------------------------------------------
+    void ShowDranBalloon(int gameCount);
+    void ShowDranPopup(int gameCount);
+    void NotifyIconClick();
+    void NotifyIconBalloonClick();
+    void timerPopupTimer();
+    bool BalloonTipsEnabled() const;
+
+    // --- settings window -----------------------------------------------------------
+    void ResetConfigUIElements();
+    void ControlsToSettings();
+    bool SettingsDiffer() const;
+    void HandleSettingChange(QObject* sender = nullptr);
+    void btnSetConfigClick(QObject* sender = nullptr);
+    void ApplySettings();
+    void btnCloseClick(QObject* sender = nullptr);
+    void imgHelpZavazuzezaClick();
+
+    // --- update check ------------------------------------------------------------------
+    void CheckForUpdate();
+
+    // --- what tests and the tray read ------------------------------------------------
+    TMainWinUi& Ui() { return ui_; }
+    THttpClient& HttpClient() { return myHttpCli_; }
+    QSystemTrayIcon* TrayIcon() const { return tray_; }
+    QMenu* PopupMenu() const { return popupMenu_; }
+    BalloonNotifier* Balloon() const { return balloon_; }
+    int TrayIndex() const { return trayIndex_; }
+    const QString& TrayTip() const { return trayTip_; }
+    bool TrayReducedSet() const { return imageSet_->Reduced(); }
+    const rDranbinInfo& LastResult() const { return lastResult_; }
+    int Calls() const { return calls_; }
+    int CallErrors() const { return callErrors_; }
+    bool LastCheckFailed() const { return lastCheckFailed_; }
+    bool SessionEnding() const { return sessionEnding_; }
+    bool SettingsShown() const { return settingsShown_; }
+    bool ClientConfigPending() const { return clientConfigPending_; }
+    QTimer& TimerStartupDelay() { return timerStartupDelay_; }
+    QTimer& TimerCheck() { return timerCheck_; }
+    QTimer& TimerErrorIcon() { return timerErrorIcon_; }
+    QTimer& TimerErrorIconTest() { return timerErrorIconTest_; }
+    QTimer& TimerPopup() { return timerPopup_; }
+
+    QAction* Einstellungen3 = nullptr;
+    QAction* Vexelfeldde1 = nullptr;
+    QAction* Aktualisieren1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Deaktivieren1 = nullptr;
+    QAction* Aktivieren1 = nullptr;
+    QAction* Beenden1 = nullptr;
+
+public slots:
+    void reject() override; // Escape acts like "Schließen"
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void FormCreate();
+    void CreateTray();
+    void ConnectSettingControls();
+    void FillIniFileLine();
+    void SetTrayIndex(int index);
+    void SetTrayTip(const QString& tip);
+    void ConfigureHttpClient();
+    void TryConfigureHttpClient();
+    void WatchForTray();
+    // Runs fn; an error it raises is shown in the general error box and the
+    // program goes on.
+    void ReportErrors(const std::function<void()>& fn);
+
+    TMainWinUi ui_;
+    THttpClient myHttpCli_;
+    QtGuiInvoker invoker_;
+    TWorkerThreads workers_;
+
+    QSystemTrayIcon* tray_ = nullptr;
+    QMenu* popupMenu_ = nullptr;
+    BalloonNotifier* balloon_ = nullptr;
+    TrayImageSet imageIcons_{false};
+    TrayImageSet imageIcons16_{true};
+    const TrayImageSet* imageSet_ = &imageIcons_;
+    int trayIndex_ = 0;
+    QString trayTip_;
+
+    QTimer timerStartupDelay_;
+    QTimer timerCheck_;
+    QTimer timerErrorIcon_;
+    QTimer timerErrorIconTest_;
+    QTimer timerPopup_;
+    QTimer timerClientConfig_; // retries a deferred client set-up
+    QTimer timerTrayWatch_;    // waits for a tray to appear
+
+    bool sessionEnding_ = false;
+    bool settingsShown_ = false;
+    bool lastCheckFailed_ = false;
+    bool errorBlinkPhase_ = false;
+    bool testBlinkPhase_ = false;
+    bool clientConfigPending_ = false;
+    bool lastCountChanged_ = false; // of the result being handled
+    int trayWaitTicks_ = 0;
+
+    rDranbinInfo lastResult_;
+    int calls_ = 0;
+    int callErrors_ = 0;
+};
+
+// Sets a timer's state the way the program's timers behave everywhere: only an
+// actual change of the enabled state or the interval starts a new full period.
+void SetTimer(QTimer& timer, bool enabled, int intervalMs);
+void SetTimerInterval(QTimer& timer, int intervalMs);
+
+// Every "%d" (case-sensitive) replaced by the decimal count.
+std::string SubstituteCount(const std::string& text, int count);
+
+} // namespace vexrem

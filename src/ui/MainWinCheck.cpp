@@ -1,0 +1,117 @@
+// The check cycle: when a status check runs and what each result does.
+#include "config/Config.h"
+#include "status/DranSeiThread.h"
+#include "status/RunningRequests.h"
+#include "ui/MainWin.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTime>
+
+namespace vexrem {
+
+void TMainWin::CheckDranbin(bool forced) {
+    // A request while a check runs is dropped, not queued.
+    if (DranCheckRunning) {
+        return;
+    }
+    ui_.btnCheck->setEnabled(false);
+    StartDranCheck(
+        Config->UserName, myHttpCli_, forced,
+        [this](const rDranbinInfo& info, bool f) { HandleDranbinInfo(info, f); }, invoker_,
+        workers_);
+}
+
+void TMainWin::btnCheckClick() {
+    CheckDranbin(true);
+}
+
+void TMainWin::Aktualisieren1Click() {
+    CheckDranbin(false);
+}
+
+void TMainWin::timerCheckTimer() {
+    if (Config->Active) {
+        CheckDranbin(false);
+    }
+}
+
+void TMainWin::HandleDranbinInfo(const rDranbinInfo& info, bool forced) {
+    const bool countChanged = info.Count != lastResult_.Count;
+    ui_.btnCheck->setEnabled(false);
+    ++calls_;
+    lastResult_ = info;
+    if (lastResult_.Error) {
+        // A failed check stores no count, so the next positive one is news.
+        lastResult_.Count = 0;
+    }
+    if (info.Error) {
+        ++callErrors_;
+        SetErrorState(true, info.Text);
+        ShowDranbinState(-1, false, info);
+        if (forced) {
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"),
+                            QStringLiteral("Die Abfrage ergab einen Fehler: \"") +
+                                QString::fromLocal8Bit(info.Text) + QStringLiteral("\""),
+                            QMessageBox::Ok);
+            box.exec();
+        }
+    } else {
+        SetErrorState(false);
+        lastCountChanged_ = countChanged;
+        ShowDranbinState(info.Count, forced, info);
+        if (info.Count < 1) {
+            SetLastResult("Bei keinem Spiel dran.");
+        } else if (info.Count == 1) {
+            SetLastResult("Dran bei einem Spiel. (GID=" + std::to_string(info.GID) + ")");
+        } else {
+            SetLastResult("Dran bei " + std::to_string(info.Count) + " Spielen.");
+        }
+    }
+    ui_.labCallsValue->setText(QString::number(calls_));
+    ui_.labCallErrorsValue->setText(QString::number(callErrors_));
+    ui_.btnCheck->setEnabled(true);
+}
+
+void TMainWin::ShowDranbinState(int n, bool forced, const rDranbinInfo& info) {
+    SetTrayState(n, info.Text);
+    if ((n > 0 && lastCountChanged_) || (forced && n >= 0)) {
+        ShowDranBalloon(n);
+    }
+    if ((n > 0 && !timerPopup_.isActive()) || (forced && n >= 0)) {
+        ShowDranPopup(n);
+    }
+}
+
+void TMainWin::SetLastResult(const std::string& s) {
+    const QString time = QLocale().toString(QTime::currentTime(), QLocale::LongFormat);
+    ui_.labLastResultValue->setText(QStringLiteral("[") + time + QStringLiteral("] ") +
+                                    QString::fromLocal8Bit(s));
+}
+
+void TMainWin::SetActive(bool on) {
+    const bool wasActive = Config->Active;
+    Config->Active = on;
+    ui_.cbActive->setChecked(on);
+    if (!Config->Active) {
+        SetTrayIndex(TrayImageDark);
+        SetTrayTip(QStringLiteral("Inaktiv"));
+    } else if (!wasActive) {
+        // Switched on from the tray: check now, and periodically from here on,
+        // as a user who switches checking on expects.
+        SetTimer(timerCheck_, true, Config->Interval * 1000);
+        CheckDranbin(false);
+    }
+    UpdateActivationMenu();
+}
+
+void TMainWin::UpdateActivationMenu() {
+    Deaktivieren1->setEnabled(Config->Active);
+    Aktivieren1->setEnabled(!Config->Active);
+}
+
+} // namespace vexrem

@@ -1,0 +1,75 @@
+// Balloon and popup when the player is due, and the clicks on tray icon and
+// balloon.
+#include "config/Config.h"
+#include "status/GameLinks.h"
+#include "ui/BalloonNotifier.h"
+#include "ui/MainWin.h"
+#include "ui/Popup.h"
+
+#include <QSystemTrayIcon>
+
+namespace vexrem {
+
+void TMainWin::ShowDranBalloon(int gameCount) {
+    if (!Config->ShowBalloon) {
+        return;
+    }
+    balloon_->Remove();
+    balloon_->Show(QString::fromLocal8Bit(Config->BalloonCaption),
+                   QString::fromLocal8Bit(SubstituteCount(Config->BalloonText, gameCount)),
+                   Config->BalloonTimeout * 1000);
+}
+
+void TMainWin::ShowDranPopup(int gameCount) {
+    if (!Config->ShowPopup) {
+        return;
+    }
+    timerPopup_.stop(); // a running snooze ends here
+    const int result =
+        TfrmPopup::Execute(Config->PopupCaption, SubstituteCount(Config->PopupMessage, gameCount),
+                           Config->HindaText, Config->PopupDelay1, Config->PopupDelay2);
+    switch (result) {
+    case TfrmPopup::mrWait1:
+        SetTimer(timerPopup_, true, Config->PopupDelay1 * 1000);
+        break;
+    case TfrmPopup::mrWait2:
+        SetTimer(timerPopup_, true, Config->PopupDelay2 * 1000);
+        break;
+    case TfrmPopup::mrHinda:
+        Vexelfeldde1Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainWin::timerPopupTimer() {
+    timerPopup_.stop();
+}
+
+void TMainWin::NotifyIconClick() {
+    Vexelfeldde1Click();
+}
+
+void TMainWin::Vexelfeldde1Click() {
+    ReportErrors([this] { GotoGame(lastResult_.Count, lastResult_.GID, Config->UseZavazuzeza); });
+}
+
+void TMainWin::NotifyIconBalloonClick() {
+    if (!Config->gotoGameOnBalloonClick) {
+        return;
+    }
+    const int count = lastResult_.Count;
+    const int gid = lastResult_.GID;
+    if (count >= 1) {
+        ReportErrors([count, gid] { OpenGamePage(Config->UseZavazuzeza, count == 1 ? gid : -1); });
+    }
+}
+
+bool TMainWin::BalloonTipsEnabled() const {
+    // No registry here: balloons can be shown when a notification service or,
+    // failing that, a tray that shows messages is there.
+    return balloon_->ServiceAvailable() || QSystemTrayIcon::supportsMessages();
+}
+
+} // namespace vexrem

@@ -1,0 +1,314 @@
+// The settings window: filling the controls, comparing, applying, closing.
+#include "config/Config.h"
+#include "dialogs/TaskDialog.h"
+#include "status/RunningRequests.h"
+#include "ui/BalloonNotifier.h"
+#include "ui/LinkDialogs.h"
+#include "ui/LinkLabel.h"
+#include "ui/MainWin.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QSystemTrayIcon>
+#include <algorithm>
+
+namespace vexrem {
+
+namespace {
+
+std::string Text(const QLineEdit* e) {
+    return e->text().toLocal8Bit().toStdString();
+}
+
+std::string Trimmed(const QLineEdit* e) {
+    return e->text().trimmed().toLocal8Bit().toStdString();
+}
+
+void SetText(QLineEdit* e, const std::string& s) {
+    e->setText(QString::fromLocal8Bit(s));
+}
+
+// The port as typed; 8080 when it is not a number.
+int PortOf(const QLineEdit* e) {
+    bool ok = false;
+    const int port = e->text().trimmed().toInt(&ok);
+    return ok ? port : 8080;
+}
+
+// A spin edit whose text is not a number counts as its minimum.
+int SpinValue(const QSpinBox* s) {
+    bool ok = false;
+    const QString text = s->cleanText();
+    const int v = text.toInt(&ok);
+    if (!ok) {
+        return s->minimum();
+    }
+    return v;
+}
+
+} // namespace
+
+void TMainWin::ConnectSettingControls() {
+    auto change = [this](QObject* sender) {
+        return [this, sender] {
+            HandleSettingChange(sender);
+        };
+    };
+    for (QLineEdit* e :
+         {ui_.leUserName, ui_.leProxyServer, ui_.leProxyPort, ui_.leProxyUsername,
+          ui_.leProxyPassword, ui_.leTooltipText, ui_.leToolTipTextNichtDran, ui_.leBalloonCaption,
+          ui_.leBalloontext, ui_.lePopupCaption, ui_.lePopupMessage, ui_.editPopupHinda}) {
+        connect(e, &QLineEdit::textChanged, this, change(e));
+        connect(e, &QLineEdit::editingFinished, this, change(e));
+    }
+    for (QSpinBox* s :
+         {ui_.seBalloonTimeout, ui_.sePopupDelay1, ui_.sePopupDelay2, ui_.seIntervall}) {
+        connect(s, &QSpinBox::valueChanged, this, change(s));
+        connect(s, &QSpinBox::editingFinished, this, change(s));
+    }
+    // The start-up delay reacts to its arrows and to leaving it, not to typing.
+    ui_.seStartupDelay->setKeyboardTracking(false);
+    connect(ui_.seStartupDelay, &QSpinBox::valueChanged, this, change(ui_.seStartupDelay));
+    connect(ui_.seStartupDelay, &QSpinBox::editingFinished, this, change(ui_.seStartupDelay));
+    for (QCheckBox* c :
+         {ui_.cbActive, ui_.cbZavazuzeza, ui_.cbUseProxy, ui_.cbProxyAuth, ui_.cbPopup,
+          ui_.cbStartupCheck, ui_.cbShowBalloon, ui_.cbGotoGameOnBalloonClick}) {
+        connect(c, &QCheckBox::toggled, this, change(c));
+    }
+    for (QRadioButton* r :
+         {ui_.rbIconModeNormal, ui_.rbIconModeKing, ui_.rbTrayIconStandard, ui_.rbTrayIcon16Cols}) {
+        connect(r, &QRadioButton::toggled, this, change(r));
+    }
+    connect(ui_.cbBlinkOnError, &QCheckBox::clicked, this,
+            [this] { cbBlinkOnErrorClick(ui_.cbBlinkOnError); });
+    connect(ui_.tbBlinkSpeed, &QSlider::valueChanged, this, &TMainWin::tbBlinkSpeedChange);
+
+    connect(ui_.btnSetConfig, &QPushButton::clicked, this,
+            [this] { btnSetConfigClick(ui_.btnSetConfig); });
+    connect(ui_.btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(ui_.btnClose); });
+    connect(ui_.btnCheck, &QPushButton::clicked, this, &TMainWin::btnCheckClick);
+    connect(ui_.btnExit, &QPushButton::clicked, this, &TMainWin::btnExitClick);
+    connect(ui_.imgHelpZavazuzeza, &ClickableLabel::clicked, this,
+            &TMainWin::imgHelpZavazuzezaClick);
+}
+
+void TMainWin::ResetConfigUIElements() {
+    const tConfig& c = *Config;
+    ui_.seStartupDelay->setValue(std::clamp(c.StartupDelay, 1, 10));
+    SetText(ui_.leUserName, c.UserName);
+    ui_.seIntervall->setValue(c.Interval);
+    ui_.cbActive->setChecked(c.Active);
+    ui_.cbShowBalloon->setChecked(c.ShowBalloon);
+    SetText(ui_.leBalloonCaption, c.BalloonCaption);
+    SetText(ui_.leBalloontext, c.BalloonText);
+    ui_.seBalloonTimeout->setValue(c.BalloonTimeout);
+    ui_.cbGotoGameOnBalloonClick->setChecked(c.gotoGameOnBalloonClick);
+    SetText(ui_.leTooltipText, c.ToolTipText);
+    SetText(ui_.leToolTipTextNichtDran, c.ToolTipTextNDran);
+    ui_.cbStartupCheck->setChecked(c.StartupCheck);
+    ui_.cbPopup->setChecked(c.ShowPopup);
+    SetText(ui_.lePopupCaption, c.PopupCaption);
+    SetText(ui_.lePopupMessage, c.PopupMessage);
+    ui_.sePopupDelay1->setValue(c.PopupDelay1);
+    ui_.sePopupDelay2->setValue(c.PopupDelay2);
+    SetText(ui_.editPopupHinda, c.HindaText);
+
+    ui_.labBalloonReg->setText(BalloonTipsEnabled()
+                                   ? QStringLiteral("(Balloontips sind enabled)")
+                                   : QStringLiteral("(Balloontips sind disabled)"));
+
+    ui_.cbUseProxy->setChecked(c.UseProxy);
+    SetText(ui_.leProxyServer, c.ProxyServer);
+    ui_.leProxyPort->setText(QString::number(c.ProxyPort));
+    ui_.cbProxyAuth->setChecked(c.ProxyAuth);
+    SetText(ui_.leProxyUsername, c.ProxyUsername);
+    SetText(ui_.leProxyPassword, c.ProxyPassword);
+    ui_.cbZavazuzeza->setChecked(c.UseZavazuzeza);
+
+    ui_.rbIconModeNormal->setChecked(c.TrayIconModeNormal);
+    ui_.rbIconModeKing->setChecked(!c.TrayIconModeNormal);
+    ui_.cbBlinkOnError->setChecked(c.TrayIconBlinkOnError);
+    ui_.tbBlinkSpeed->setValue(c.TrayIconBlinkSpeed);
+    cbBlinkOnErrorClick(nullptr);
+
+    ui_.rbTrayIcon16Cols->setChecked(c.TrayIconReducedColors);
+    ui_.rbTrayIconStandard->setChecked(!c.TrayIconReducedColors);
+}
+
+bool TMainWin::SettingsDiffer() const {
+    const tConfig& c = *Config;
+    return Trimmed(ui_.leUserName) != c.UserName ||
+           Trimmed(ui_.leBalloonCaption) != c.BalloonCaption ||
+           Trimmed(ui_.leBalloontext) != c.BalloonText ||
+           Trimmed(ui_.leTooltipText) != c.ToolTipText ||
+           Trimmed(ui_.leToolTipTextNichtDran) != c.ToolTipTextNDran ||
+           Trimmed(ui_.leProxyServer) != c.ProxyServer ||
+           Trimmed(ui_.leProxyUsername) != c.ProxyUsername ||
+           Text(ui_.lePopupCaption) != c.PopupCaption ||
+           Text(ui_.lePopupMessage) != c.PopupMessage || Text(ui_.editPopupHinda) != c.HindaText ||
+           Text(ui_.leProxyPassword) != c.ProxyPassword ||
+           SpinValue(ui_.seIntervall) != c.Interval ||
+           SpinValue(ui_.seStartupDelay) != c.StartupDelay ||
+           SpinValue(ui_.seBalloonTimeout) != c.BalloonTimeout ||
+           SpinValue(ui_.sePopupDelay1) != c.PopupDelay1 ||
+           SpinValue(ui_.sePopupDelay2) != c.PopupDelay2 ||
+           ui_.tbBlinkSpeed->value() != c.TrayIconBlinkSpeed ||
+           PortOf(ui_.leProxyPort) != c.ProxyPort || ui_.cbActive->isChecked() != c.Active ||
+           ui_.cbZavazuzeza->isChecked() != c.UseZavazuzeza ||
+           ui_.cbUseProxy->isChecked() != c.UseProxy ||
+           ui_.cbProxyAuth->isChecked() != c.ProxyAuth || ui_.cbPopup->isChecked() != c.ShowPopup ||
+           ui_.cbStartupCheck->isChecked() != c.StartupCheck ||
+           ui_.cbShowBalloon->isChecked() != c.ShowBalloon ||
+           ui_.cbGotoGameOnBalloonClick->isChecked() != c.gotoGameOnBalloonClick ||
+           ui_.cbBlinkOnError->isChecked() != c.TrayIconBlinkOnError ||
+           ui_.rbIconModeNormal->isChecked() != c.TrayIconModeNormal ||
+           ui_.rbTrayIcon16Cols->isChecked() != c.TrayIconReducedColors;
+}
+
+void TMainWin::ControlsToSettings() {
+    tConfig& c = *Config;
+    ui_.leUserName->setText(ui_.leUserName->text().trimmed());
+    if (SpinValue(ui_.seIntervall) < 20) {
+        ui_.seIntervall->setValue(20);
+    }
+    c.UserName = Trimmed(ui_.leUserName);
+    c.Interval = SpinValue(ui_.seIntervall);
+    c.Active = ui_.cbActive->isChecked();
+    c.ShowBalloon = ui_.cbShowBalloon->isChecked();
+    c.BalloonCaption = Trimmed(ui_.leBalloonCaption);
+    c.BalloonText = Trimmed(ui_.leBalloontext);
+    c.BalloonTimeout = SpinValue(ui_.seBalloonTimeout);
+    c.gotoGameOnBalloonClick = ui_.cbGotoGameOnBalloonClick->isChecked();
+    c.ToolTipText = Trimmed(ui_.leTooltipText);
+    c.ToolTipTextNDran = Trimmed(ui_.leToolTipTextNichtDran);
+    c.StartupCheck = ui_.cbStartupCheck->isChecked();
+    c.StartupDelay = SpinValue(ui_.seStartupDelay);
+    c.ShowPopup = ui_.cbPopup->isChecked();
+    c.PopupCaption = Text(ui_.lePopupCaption);
+    c.PopupMessage = Text(ui_.lePopupMessage);
+    c.HindaText = Text(ui_.editPopupHinda);
+    c.PopupDelay1 = SpinValue(ui_.sePopupDelay1);
+    c.PopupDelay2 = SpinValue(ui_.sePopupDelay2);
+    c.UseProxy = ui_.cbUseProxy->isChecked();
+    c.ProxyServer = Trimmed(ui_.leProxyServer);
+    c.ProxyPort = PortOf(ui_.leProxyPort);
+    c.ProxyAuth = ui_.cbProxyAuth->isChecked();
+    c.ProxyUsername = Trimmed(ui_.leProxyUsername);
+    c.ProxyPassword = Text(ui_.leProxyPassword);
+    c.UseZavazuzeza = ui_.cbZavazuzeza->isChecked();
+    c.TrayIconModeNormal = ui_.rbIconModeNormal->isChecked();
+    c.TrayIconBlinkOnError = ui_.cbBlinkOnError->isChecked();
+    c.TrayIconBlinkSpeed = ui_.tbBlinkSpeed->value();
+    c.TrayIconReducedColors = ui_.rbTrayIcon16Cols->isChecked();
+}
+
+void TMainWin::HandleSettingChange(QObject* sender) {
+    Q_UNUSED(sender);
+    ui_.btnSetConfig->setEnabled(SettingsDiffer());
+}
+
+void TMainWin::btnSetConfigClick(QObject* sender) {
+    ControlsToSettings();
+    ApplySettings();
+    SetActive(Config->Active);
+    HandleSettingChange(sender);
+}
+
+void TMainWin::ApplySettings() {
+    const tConfig& c = *Config;
+    // 1. Controls.
+    ResetConfigUIElements();
+    // 2. Icon set, keeping the state shown.
+    SetTrayTip(QString());
+    const int index = trayIndex_;
+    imageSet_ = c.TrayIconReducedColors ? &imageIcons16_ : &imageIcons_;
+    SetTrayIndex(index);
+    // 3. Tooltip by the last result.
+    if (lastResult_.Count > 0) {
+        SetTrayTip(QString::fromLocal8Bit(SubstituteCount(c.ToolTipText, lastResult_.Count)));
+    } else {
+        SetTrayTip(QString::fromLocal8Bit(c.ToolTipTextNDran));
+    }
+    // 4. Check timer.
+    SetTimer(timerCheck_, c.Active, c.Interval * 1000);
+    // 5. HTTP client, but never under a request that is running.
+    ConfigureHttpClient();
+    // 6. Error blinking.
+    SetTimerInterval(timerErrorIcon_, c.TrayIconBlinkSpeed);
+    SetErrorState(lastCheckFailed_);
+}
+
+void TMainWin::ConfigureHttpClient() {
+    clientConfigPending_ = true;
+    TryConfigureHttpClient();
+}
+
+void TMainWin::TryConfigureHttpClient() {
+    if (!clientConfigPending_) {
+        timerClientConfig_.stop();
+        return;
+    }
+    // Closing the client under a running request would cut it short and make
+    // the check fail; such a change waits until the request has ended. Holding
+    // the gate meanwhile keeps a new request from starting half-configured.
+    TRunningRequests::Entry gate = RunningRequests.TryEnter();
+    if (!gate) {
+        if (!timerClientConfig_.isActive()) {
+            timerClientConfig_.start();
+        }
+        return;
+    }
+    const tConfig& c = *Config;
+    myHttpCli_.Close();
+    HttpProxy proxy;
+    if (c.UseProxy) {
+        proxy.host = c.ProxyServer;
+        proxy.port = std::to_string(c.ProxyPort);
+        if (c.ProxyAuth) {
+            proxy.username = c.ProxyUsername;
+            proxy.password = c.ProxyPassword;
+        }
+    } else {
+        proxy.host.clear();
+        proxy.port = "80";
+    }
+    myHttpCli_.SetProxy(proxy);
+    clientConfigPending_ = false;
+    timerClientConfig_.stop();
+}
+
+void TMainWin::btnCloseClick(QObject* sender) {
+    if (SettingsDiffer()) {
+        TTaskDialog dlg(this);
+        dlg.SetTitle(QStringLiteral("VexelReminder - Geänderte Einstellungen"));
+        dlg.SetMainInstruction(QStringLiteral("Geänderte Einstellungen übernehmen?"));
+        dlg.SetContent(QStringLiteral("Einige der Einstellungen wurden verändert, aber noch nicht "
+                                      "übernommen. Sollen die Änderungen jetzt angewandt werden?"));
+        dlg.SetMainIcon(TaskDialogIcon::Warning);
+        dlg.SetCommonButtons(0);
+        const int yes = dlg.AddButton(QStringLiteral("Ja"));
+        dlg.AddButton(QStringLiteral("Nein"));
+        const int cancel = dlg.AddButton(QStringLiteral("Abbrechen"));
+        dlg.Execute();
+        if (dlg.ModalResult() == cancel) {
+            return;
+        }
+        if (dlg.ModalResult() == yes) {
+            btnSetConfigClick(sender);
+        }
+    }
+    hide();
+}
+
+void TMainWin::imgHelpZavazuzezaClick() {
+    const std::optional<bool> choice = ShowZavazuzezaHelp(this, ui_.cbZavazuzeza->isChecked());
+    if (choice.has_value() && *choice != ui_.cbZavazuzeza->isChecked()) {
+        ui_.cbZavazuzeza->setChecked(*choice); // counts as a change via its handler
+    }
+}
+
+} // namespace vexrem

@@ -1,0 +1,191 @@
+// The tray icon: image and tooltip per result, error blinking and its preview,
+// the tray menu.
+#include "config/Config.h"
+#include "ui/BalloonNotifier.h"
+#include "ui/MainWin.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFont>
+#include <QLabel>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSystemTrayIcon>
+
+namespace vexrem {
+
+namespace {
+// The most a tray tooltip shows.
+constexpr int kMaxTip = 127;
+// How often and how long to look for a tray that is not there yet.
+constexpr int kTrayWatchMs = 2000;
+constexpr int kTrayWatchTicks = 30;
+} // namespace
+
+void TMainWin::CreateTray() {
+    tray_ = new QSystemTrayIcon(this);
+    popupMenu_ = new QMenu(this);
+    popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
+    auto add = [this](const char* name, const QString& caption, void (TMainWin::*slot)()) {
+        QAction* a = popupMenu_->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    Einstellungen3 =
+        add("Einstellungen3", QStringLiteral("&Einstellungen"), &TMainWin::ffnen1Click);
+    QFont bold = Einstellungen3->font();
+    bold.setBold(true);
+    Einstellungen3->setFont(bold); // the default item
+    popupMenu_->setDefaultAction(Einstellungen3);
+    Vexelfeldde1 = add("Vexelfeldde1", QStringLiteral("&Vexelfeld"), &TMainWin::Vexelfeldde1Click);
+    Aktualisieren1 =
+        add("Aktualisieren1", QStringLiteral("&Aktualisieren"), &TMainWin::Aktualisieren1Click);
+    N1 = popupMenu_->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
+    Deaktivieren1 =
+        add("Deaktivieren1", QStringLiteral("&Deaktivieren"), &TMainWin::Deaktivieren1Click);
+    Aktivieren1 = add("Aktivieren1", QStringLiteral("&Aktivieren"), &TMainWin::Aktivieren1Click);
+    Beenden1 = add("Beenden1", QStringLiteral("&Beenden"), &TMainWin::Beenden1Click);
+    connect(popupMenu_, &QMenu::aboutToShow, this, &TMainWin::PopupMenuPopup);
+    tray_->setContextMenu(popupMenu_);
+
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                switch (reason) {
+                case QSystemTrayIcon::Trigger:
+                    NotifyIconClick();
+                    break;
+                case QSystemTrayIcon::DoubleClick:
+                    ffnen1Click();
+                    break;
+                default:
+                    break;
+                }
+            });
+    balloon_ = new BalloonNotifier(tray_, this);
+    connect(balloon_, &BalloonNotifier::clicked, this, &TMainWin::NotifyIconBalloonClick);
+
+    tray_->setIcon(imageSet_->Icon(trayIndex_));
+    tray_->show();
+    WatchForTray();
+}
+
+void TMainWin::WatchForTray() {
+    // A panel may start after us. QSystemTrayIcon shows itself once a tray
+    // appears; if none has after a while, the settings window shows, so the
+    // program is never running without anything to click.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        return;
+    }
+    timerTrayWatch_.setInterval(kTrayWatchMs);
+    connect(&timerTrayWatch_, &QTimer::timeout, this, [this] {
+        if (QSystemTrayIcon::isSystemTrayAvailable()) {
+            timerTrayWatch_.stop();
+            tray_->hide();
+            tray_->show();
+            return;
+        }
+        if (++trayWaitTicks_ >= kTrayWatchTicks) {
+            timerTrayWatch_.stop();
+            ShowSettingsWindow();
+        }
+    });
+    timerTrayWatch_.start();
+}
+
+void TMainWin::SetTrayIndex(int index) {
+    trayIndex_ = index;
+    if (tray_ != nullptr) {
+        tray_->setIcon(imageSet_->Icon(index));
+    }
+}
+
+void TMainWin::SetTrayTip(const QString& tip) {
+    trayTip_ = tip.left(kMaxTip);
+    if (tray_ != nullptr) {
+        tray_->setToolTip(trayTip_);
+    }
+}
+
+void TMainWin::SetTrayState(int n, const std::string& errorText) {
+    if (n == -1) {
+        if (!Config->TrayIconBlinkOnError) {
+            SetTrayIndex(TrayImageRed);
+        }
+        SetTrayTip(QStringLiteral("Fehler (") + QString::fromLocal8Bit(errorText) +
+                   QStringLiteral(")"));
+    } else if (n == 0) {
+        SetTrayIndex(TrayImageYellow);
+        SetTrayTip(QString::fromLocal8Bit(Config->ToolTipTextNDran));
+    } else {
+        SetTrayIndex(TrayImageGreen);
+        SetTrayTip(QString::fromLocal8Bit(SubstituteCount(Config->ToolTipText, n)));
+    }
+}
+
+void TMainWin::SetErrorState(bool failed, const std::string& text) {
+    lastCheckFailed_ = failed;
+    if (failed) {
+        if (!text.empty()) {
+            SetLastResult("Fehler: " + text);
+        }
+        if (Config->TrayIconBlinkOnError) {
+            SetTimer(timerErrorIcon_, true, Config->TrayIconBlinkSpeed);
+        }
+    } else {
+        timerErrorIcon_.stop();
+    }
+}
+
+void TMainWin::timerErrorIconTimer() {
+    int index = TrayImageDark;
+    if (!errorBlinkPhase_) {
+        index = Config->TrayIconModeNormal ? TrayImageRed : TrayImageYellow;
+    }
+    errorBlinkPhase_ = !errorBlinkPhase_;
+    SetTrayIndex(index);
+}
+
+void TMainWin::cbBlinkOnErrorClick(QObject* sender) {
+    const bool on = ui_.cbBlinkOnError->isChecked();
+    ui_.imageIconError->setVisible(on);
+    SetTimer(timerErrorIconTest_, on, ui_.tbBlinkSpeed->value());
+    if (sender != nullptr) {
+        HandleSettingChange(sender);
+    }
+}
+
+void TMainWin::tbBlinkSpeedChange() {
+    SetTimerInterval(timerErrorIconTest_, ui_.tbBlinkSpeed->value());
+    HandleSettingChange(ui_.tbBlinkSpeed);
+}
+
+void TMainWin::timerErrorIconTestTimer() {
+    const TrayImageSet& set = ui_.rbTrayIcon16Cols->isChecked() ? imageIcons16_ : imageIcons_;
+    int index = TrayImageDark;
+    if (!testBlinkPhase_) {
+        index = ui_.rbIconModeNormal->isChecked() ? TrayImageRed : TrayImageYellow;
+    }
+    testBlinkPhase_ = !testBlinkPhase_;
+    ui_.imageIconError->setPixmap(set.Pixmap(index, 16));
+}
+
+void TMainWin::PopupMenuPopup() {
+    UpdateActivationMenu();
+}
+
+void TMainWin::ffnen1Click() {
+    ShowSettingsWindow();
+}
+
+void TMainWin::Deaktivieren1Click() {
+    SetActive(false);
+}
+
+void TMainWin::Aktivieren1Click() {
+    SetActive(true);
+}
+
+} // namespace vexrem

@@ -1,0 +1,65 @@
+#include "ui/SessionEnd.h"
+
+#include "ui/MainWin.h"
+
+#include <QApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vexrem {
+
+namespace {
+int g_pipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: the event loop picks the byte up.
+extern "C" void OnTerminationSignal(int sig) {
+    const char c = static_cast<char>(sig);
+    [[maybe_unused]] const ssize_t n = write(g_pipe[1], &c, 1);
+}
+} // namespace
+
+SessionEnd::SessionEnd(TMainWin& mainWin) : mainWin_(mainWin) {
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { mainWin_.WMQueryEndSession(); });
+
+    if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    notifier_ = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &SessionEnd::OnSignal);
+    struct sigaction sa {};
+    sa.sa_handler = OnTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(sig, &sa, nullptr);
+    }
+}
+
+SessionEnd::~SessionEnd() {
+    struct sigaction sa {};
+    sa.sa_handler = SIG_DFL;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(sig, &sa, nullptr);
+    }
+    if (g_pipe[0] >= 0) {
+        close(g_pipe[0]);
+        close(g_pipe[1]);
+        g_pipe[0] = g_pipe[1] = -1;
+    }
+}
+
+void SessionEnd::OnSignal() {
+    char buf[16];
+    while (read(g_pipe[0], buf, sizeof buf) > 0) {
+    }
+    // Like the end of a Windows session: the window may close, the run ends.
+    mainWin_.WMQueryEndSession();
+    mainWin_.Terminate();
+}
+
+} // namespace vexrem

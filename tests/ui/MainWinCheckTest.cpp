@@ -1,0 +1,330 @@
+// Start-up, the tray icon and the check cycle of the real main window against
+// a fake game server.
+#include "MainWinFixture.h"
+
+#include "status/RunningRequests.h"
+#include "ui/BalloonNotifier.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+
+namespace vexrem::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST_F(MainWinTest, StartsHiddenAndChecksAfterTheStartupDelay) {
+    StoreSettings("Active=1\nStartupDelay=1\nUserName=Anna Maria\n");
+    server.SetDefault(FakeResponse::Ok(StatusPage(2)));
+    Start();
+    EXPECT_FALSE(win->isVisible());
+    EXPECT_EQ(win->TrayIndex(), TrayImageDark);
+    EXPECT_EQ(win->TrayTip(), "Bei keinem Spiel dran.");
+    EXPECT_EQ(win->TimerStartupDelay().interval(), 1000);
+    EXPECT_TRUE(win->TimerCheck().isActive()); // armed at creation, not after the delay
+    EXPECT_EQ(win->TimerCheck().interval(), 120000);
+
+    ASSERT_TRUE(WaitForCalls(1, 4000));
+    EXPECT_FALSE(win->TimerStartupDelay().isActive()); // runs once
+    EXPECT_EQ(win->TrayIndex(), TrayImageGreen);
+    EXPECT_EQ(win->TrayTip(), "Dran bei 2 Spielen.");
+    EXPECT_EQ(win->Ui().labCallsValue->text(), "1");
+    EXPECT_EQ(win->Ui().labCallErrorsValue->text(), "0");
+    EXPECT_TRUE(win->Ui().labLastResultValue->text().endsWith("] Dran bei 2 Spielen."));
+    EXPECT_TRUE(win->Ui().labLastResultValue->text().startsWith("["));
+
+    const std::string request = server.Requests().at(0);
+    EXPECT_NE(request.find("GET /dran.php?login=Anna%20Maria HTTP/1.0\r\n"), std::string::npos);
+    EXPECT_NE(request.find("User-Agent: Mozilla/3.0 (compatible; dVexRem " + ExeVersionText() +
+                           "; internal 8)\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(
+        win->Ui().labProgName->text().endsWith(" V." + QString::fromStdString(ExeVersionText())));
+    EXPECT_EQ(win->Ui().labMyVersion->text().toStdString(), ExeVersionText());
+}
+
+TEST_F(MainWinTest, FirstRunShowsTheSettingsWindowAndMakesNoCheck) {
+    Start();
+    EXPECT_TRUE(Config->FirstRun);
+    win->timerStartupDelayTimer();
+    EXPECT_FALSE(Config->FirstRun);
+    EXPECT_TRUE(win->isVisible());
+    EXPECT_EQ(win->Ui().XPPageControl->currentWidget(), win->Ui().tsBasics);
+    EXPECT_EQ(win->TrayTip(), "Inaktiv.");
+    Spin(100);
+    EXPECT_EQ(server.RequestCount(), 0u);
+}
+
+TEST_F(MainWinTest, IniLineNamesFileAndSection) {
+    Start();
+    const QString hint = win->Ui().labFilename->toolTip();
+    EXPECT_EQ(hint.toStdString(), IniPath() + "#tester");
+    EXPECT_TRUE(win->Ui().labFilename->text().startsWith("INI-Datei: "));
+    EXPECT_TRUE(win->Ui().labFilename->text().endsWith("/vexrem.ini#tester"));
+}
+
+TEST_F(MainWinTest, CloseBoxAndEscapeOnlyHide) {
+    StartAndRunStartup();
+    ASSERT_TRUE(win->isVisible()); // first run
+    win->close();
+    EXPECT_FALSE(win->isVisible());
+    win->ShowSettingsWindow();
+    EXPECT_TRUE(win->isVisible());
+    win->reject();
+    EXPECT_FALSE(win->isVisible());
+    // Once the session ends, the window may close.
+    win->WMQueryEndSession();
+    EXPECT_TRUE(win->SessionEnding());
+}
+
+struct TrayCase {
+    int n;
+    bool blink;
+    int startIndex;
+    int index;
+    const char* tip;
+};
+
+TEST_F(MainWinTest, TrayStateFollowsTheCount) {
+    StoreSettings("TooltipText=Dran bei %d Spielen, %d!\n");
+    Start();
+    for (const TrayCase c : {TrayCase{-1, false, 0, TrayImageRed, "Fehler (kaputt)"},
+                             TrayCase{-1, true, 1, TrayImageGreen, "Fehler (kaputt)"},
+                             TrayCase{0, false, 3, TrayImageYellow, "Bei keinem Spiel dran."},
+                             TrayCase{0, true, 3, TrayImageYellow, "Bei keinem Spiel dran."},
+                             TrayCase{1, true, 0, TrayImageGreen, "Dran bei 1 Spielen, 1!"},
+                             TrayCase{7, false, 0, TrayImageGreen, "Dran bei 7 Spielen, 7!"}}) {
+        Config->TrayIconBlinkOnError = c.blink;
+        win->SetTrayState(c.startIndex, "");
+        win->SetTrayState(c.n, "kaputt");
+        if (c.n == -1 && c.blink) {
+            // With blinking on, the blinking shows the failure: index unchanged.
+            EXPECT_EQ(win->TrayIndex(), TrayImageGreen);
+        } else {
+            EXPECT_EQ(win->TrayIndex(), c.index) << c.n << " blink " << c.blink;
+        }
+        EXPECT_EQ(win->TrayTip().toStdString(), c.tip);
+    }
+    // The tray shows at most 127 characters.
+    win->SetTrayState(-1, std::string(300, 'x'));
+    EXPECT_EQ(win->TrayTip().size(), 127);
+}
+
+TEST_F(MainWinTest, ErrorBlinkingAlternatesTheLitLampWithDark) {
+    StoreSettings("TrayIconBlinkOnError=1\nTrayIconBlinkSpeed=500\n");
+    Start();
+    win->SetErrorState(true, "weg");
+    EXPECT_TRUE(win->TimerErrorIcon().isActive());
+    EXPECT_EQ(win->TimerErrorIcon().interval(), 500);
+    EXPECT_TRUE(win->Ui().labLastResultValue->text().endsWith("] Fehler: weg"));
+    win->timerErrorIconTimer();
+    EXPECT_EQ(win->TrayIndex(), TrayImageRed);
+    win->timerErrorIconTimer();
+    EXPECT_EQ(win->TrayIndex(), TrayImageDark);
+    Config->TrayIconModeNormal = false; // inverse: the yellow lamp blinks
+    win->timerErrorIconTimer();
+    EXPECT_EQ(win->TrayIndex(), TrayImageYellow);
+    win->SetErrorState(false);
+    EXPECT_FALSE(win->TimerErrorIcon().isActive());
+}
+
+TEST_F(MainWinTest, ReducedSetKeepsTheState) {
+    server.SetDefault(FakeResponse::Ok(StatusPage(0)));
+    StoreSettings("Active=1\n");
+    StartAndRunStartup();
+    ASSERT_TRUE(WaitForCalls(1));
+    EXPECT_FALSE(win->TrayReducedSet());
+    Config->TrayIconReducedColors = true;
+    win->ApplySettings();
+    EXPECT_TRUE(win->TrayReducedSet());
+    EXPECT_EQ(win->TrayIndex(), TrayImageYellow);
+}
+
+TEST_F(MainWinTest, MenuEnablesExactlyOneActivationItem) {
+    Start();
+    const QList<QAction*> items = win->PopupMenu()->actions();
+    QStringList captions;
+    for (QAction* a : items) {
+        captions << a->text();
+    }
+    EXPECT_EQ(captions, QStringList({"&Einstellungen", "&Vexelfeld", "&Aktualisieren", "",
+                                     "&Deaktivieren", "&Aktivieren", "&Beenden"}));
+    EXPECT_EQ(win->PopupMenu()->defaultAction(), win->Einstellungen3);
+    EXPECT_TRUE(win->Einstellungen3->font().bold());
+    win->PopupMenuPopup();
+    EXPECT_FALSE(win->Deaktivieren1->isEnabled());
+    EXPECT_TRUE(win->Aktivieren1->isEnabled());
+
+    server.SetDefault(FakeResponse::Ok(StatusPage(0)));
+    win->Aktivieren1Click(); // switching on checks at once and periodically
+    EXPECT_TRUE(Config->Active);
+    EXPECT_TRUE(win->Ui().cbActive->isChecked());
+    EXPECT_TRUE(win->TimerCheck().isActive());
+    EXPECT_TRUE(win->Deaktivieren1->isEnabled());
+    EXPECT_FALSE(win->Aktivieren1->isEnabled());
+    ASSERT_TRUE(WaitForCalls(1));
+
+    win->Deaktivieren1Click();
+    EXPECT_FALSE(Config->Active);
+    EXPECT_EQ(win->TrayIndex(), TrayImageDark);
+    EXPECT_EQ(win->TrayTip(), "Inaktiv");
+}
+
+// Results in a row: what the balloon, the popup and the last-result line do.
+class CycleTest : public MainWinTest {
+protected:
+    void SetUp() override {
+        StoreSettings("Active=1\nShowPopup=1\nShowBalloon=1\n");
+        Start();
+        balloons = std::make_unique<QSignalSpy>(win->Balloon(), &BalloonNotifier::shown);
+    }
+
+    // Runs one unforced check answered by response; popups are answered with
+    // the button popupAnswer (none expected when empty).
+    void Check(FakeResponse response, const QString& popupAnswer = {}, bool forced = false) {
+        server.Enqueue(std::move(response));
+        const int before = win->Calls();
+        DialogAnswerer answerer;
+        if (!popupAnswer.isEmpty()) {
+            answerer.ThenClick(popupAnswer);
+        }
+        forced ? win->btnCheckClick() : win->Aktualisieren1Click();
+        ASSERT_TRUE(WaitForCalls(before + 1));
+        EXPECT_TRUE(answerer.AllAnswered());
+        ASSERT_TRUE(WaitUntil([] { return !DranCheckRunning; }));
+        popups += answerer.Answered();
+    }
+
+    std::unique_ptr<QSignalSpy> balloons;
+    int popups = 0;
+};
+
+TEST_F(CycleTest, SameCountAnnouncesOnceButPopsUpEachTime) {
+    for (int i = 0; i < 3; ++i) {
+        Check(FakeResponse::Ok(StatusPage(2)), "Hin da!");
+    }
+    EXPECT_EQ(balloons->count(), 1);
+    EXPECT_EQ(popups, 3);
+    EXPECT_EQ(balloons->at(0).at(1).toString(), "Dran bei 2 Spiel(en).");
+    EXPECT_EQ(balloons->at(0).at(2).toInt(), 10000);
+}
+
+TEST_F(CycleTest, FailureInBetweenMakesTheSameCountNewsAgain) {
+    Check(FakeResponse::Ok(StatusPage(2)), "Hin da!");
+    Check(FakeResponse::Status(500, "Internal Server Error"));
+    EXPECT_EQ(win->CallErrors(), 1);
+    EXPECT_EQ(win->TrayIndex(), TrayImageRed);
+    EXPECT_EQ(win->TrayTip(), "Fehler (Internal Server Error)");
+    EXPECT_TRUE(win->Ui().labLastResultValue->text().endsWith("] Fehler: Internal Server Error"));
+    Check(FakeResponse::Ok(StatusPage(2)), "Hin da!");
+    EXPECT_EQ(balloons->count(), 2);
+    EXPECT_EQ(win->Calls(), 3);
+    EXPECT_EQ(win->Ui().labCallsValue->text(), "3");
+    EXPECT_EQ(win->Ui().labCallErrorsValue->text(), "1");
+}
+
+TEST_F(CycleTest, SingleGameLineNamesTheGameThenTheCount) {
+    Check(FakeResponse::Ok(StatusPage(1, 4711)), "Hin da!");
+    EXPECT_EQ(win->LastResult().GID, 4711);
+    EXPECT_TRUE(
+        win->Ui().labLastResultValue->text().endsWith("] Dran bei einem Spiel. (GID=4711)"));
+    Check(FakeResponse::Ok(StatusPage(3)), "Hin da!");
+    EXPECT_TRUE(win->Ui().labLastResultValue->text().endsWith("] Dran bei 3 Spielen."));
+    EXPECT_EQ(balloons->count(), 2);
+    Check(FakeResponse::Ok(StatusPage(1)), "Hin da!"); // no game named
+    EXPECT_TRUE(win->Ui().labLastResultValue->text().endsWith("] Dran bei einem Spiel. (GID=-1)"));
+}
+
+TEST_F(CycleTest, SnoozeKeepsThePopupAwayUntilItEnds) {
+    Check(FakeResponse::Ok(StatusPage(2)), "5 min");
+    EXPECT_TRUE(win->TimerPopup().isActive());
+    EXPECT_EQ(win->TimerPopup().interval(), 300000);
+    Check(FakeResponse::Ok(StatusPage(2))); // snoozed: no popup
+    EXPECT_EQ(popups, 1);
+    Check(FakeResponse::Ok(StatusPage(2)), "Hin da!", true); // forced: shows anyway
+    EXPECT_FALSE(win->TimerPopup().isActive());
+    EXPECT_EQ(popups, 2);
+}
+
+TEST_F(CycleTest, ForcedCheckWithNoGameStillNotifiesWithZero) {
+    Check(FakeResponse::Ok(StatusPage(0)), "Hin da!", true);
+    EXPECT_EQ(balloons->count(), 1);
+    EXPECT_EQ(balloons->at(0).at(1).toString(), "Dran bei 0 Spiel(en).");
+    EXPECT_TRUE(win->Ui().labLastResultValue->text().endsWith("] Bei keinem Spiel dran."));
+    EXPECT_EQ(win->TrayIndex(), TrayImageYellow);
+}
+
+TEST_F(CycleTest, PageWithoutCountShowsErrorStateWithoutCountingAFailure) {
+    Check(FakeResponse::Ok("<html>Wartung</html>"));
+    EXPECT_EQ(win->CallErrors(), 0);
+    EXPECT_EQ(win->LastResult().Count, -1);
+    EXPECT_EQ(win->TrayIndex(), TrayImageRed);
+    EXPECT_EQ(win->TrayTip(), "Fehler (<html>Wartung</html>)");
+    EXPECT_EQ(balloons->count(), 0);
+}
+
+TEST_F(CycleTest, ForcedFailureShowsTheErrorBoxAndBlocksChecksMeanwhile) {
+    server.Enqueue(FakeResponse::Status(404, "Not Found"));
+    DialogAnswerer answerer;
+    answerer.Then([this](ModalDialog& d) {
+        EXPECT_EQ(d.Title(), "Fehler");
+        EXPECT_EQ(d.Instruction(), "Die Abfrage ergab einen Fehler: \"Not Found\"");
+        EXPECT_EQ(d.Icon(), "critical");
+        EXPECT_FALSE(win->Ui().btnCheck->isEnabled());
+        // While the box is open, further checks are dropped.
+        win->Aktualisieren1Click();
+        win->timerCheckTimer();
+        Spin(100);
+        EXPECT_EQ(server.RequestCount(), 1u);
+        d.Click("OK");
+    });
+    win->btnCheckClick();
+    ASSERT_TRUE(answerer.WaitAllAnswered());
+    ASSERT_TRUE(WaitUntil([] { return !DranCheckRunning; }));
+    EXPECT_EQ(win->CallErrors(), 1);
+    EXPECT_TRUE(win->Ui().btnCheck->isEnabled());
+}
+
+TEST_F(CycleTest, TwoQuickRequestsMakeOneCheck) {
+    FakeResponse slow = FakeResponse::Ok(StatusPage(0));
+    slow.delay = 200ms;
+    server.Enqueue(slow);
+    win->Aktualisieren1Click();
+    win->Aktualisieren1Click();
+    ASSERT_TRUE(WaitForCalls(1));
+    Spin(100);
+    EXPECT_EQ(server.RequestCount(), 1u);
+    EXPECT_EQ(win->Calls(), 1);
+}
+
+TEST_F(CycleTest, DeactivatingDuringACheckShowsInactiveThenTheResult) {
+    FakeResponse slow = FakeResponse::Ok(StatusPage(0));
+    slow.delay = 300ms;
+    server.Enqueue(slow);
+    win->Aktualisieren1Click();
+    ASSERT_TRUE(server.WaitForRequests(1, 2000ms));
+    win->Deaktivieren1Click();
+    EXPECT_EQ(win->TrayTip(), "Inaktiv");
+    ASSERT_TRUE(WaitForCalls(1));
+    EXPECT_EQ(win->TrayIndex(), TrayImageYellow);
+    EXPECT_EQ(win->TrayTip(), "Bei keinem Spiel dran.");
+}
+
+TEST_F(CycleTest, ProgramEndDuringARequestDoesNotHang) {
+    FakeResponse hang;
+    hang.hang = true;
+    server.Enqueue(hang);
+    win->Aktualisieren1Click();
+    ASSERT_TRUE(server.WaitForRequests(1, 2000ms));
+    win->Shutdown(); // cancels the request and joins the worker
+    EXPECT_FALSE(DranCheckRunning);
+    EXPECT_EQ(win->Calls(), 0); // no result is shown
+}
+
+} // namespace
+} // namespace vexrem::test

@@ -89,8 +89,19 @@ public:
     void btnCloseClick(QObject* sender = nullptr);
     void imgHelpZavazuzezaClick();
 
-    // --- update check ------------------------------------------------------------------
+    void AboutLinkClick(int link); // an AboutLink
+    void labAutostartClick();      // opens the autostart dialog
+    void labColorDepthClick();
+
+    // --- autostart (MainWinAutostart.cpp) ---------------------------------------------
+    void btnAddAutostartClick();
+    void autostartDlg_ShowPersonalClick();
+    void autostartDlg_ShowCommonClick();
+
+    // --- update check (MainWinUpdate.cpp) -----------------------------------------------
     void CheckForUpdate();
+    void btnUpdateCheckClick();
+    void labUpdLinkClick();
 
     // --- what tests and the tray read ------------------------------------------------
     TMainWinUi& Ui() { return ui_; }

@@ -1,6 +1,7 @@
 // The settings window: filling the controls, comparing, applying, closing.
 #include "config/Config.h"
 #include "dialogs/TaskDialog.h"
+#include "status/GameLinks.h"
 #include "status/RunningRequests.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/LinkDialogs.h"
@@ -94,6 +95,22 @@ void TMainWin::ConnectSettingControls() {
     connect(ui_.btnExit, &QPushButton::clicked, this, &TMainWin::btnExitClick);
     connect(ui_.imgHelpZavazuzeza, &ClickableLabel::clicked, this,
             &TMainWin::imgHelpZavazuzezaClick);
+    connect(ui_.labAutostart, &ClickableLabel::clicked, this, &TMainWin::labAutostartClick);
+    connect(ui_.labColorDepth, &ClickableLabel::clicked, this, &TMainWin::labColorDepthClick);
+    connect(ui_.btnUpdateCheck, &QPushButton::clicked, this, &TMainWin::btnUpdateCheckClick);
+    connect(ui_.labUpdLink, &ClickableLabel::clicked, this, &TMainWin::labUpdLinkClick);
+    connect(ui_.imgUpdate, &ClickableLabel::clicked, this, &TMainWin::labUpdLinkClick);
+    const std::pair<ClickableLabel*, AboutLink> links[] = {
+        {ui_.labLinkVexelfeld, AboutLink::Vexelfeld},
+        {ui_.labLinkVexelReminder, AboutLink::VexelReminder},
+        {ui_.labLinkPim, AboutLink::Pim},
+        {ui_.labLinkEclipsePlugin, AboutLink::EclipsePlugin}};
+    for (const auto& [label, link] : links) {
+        label->setText(QString::fromLocal8Bit(AboutLinkCaption(link)));
+        label->setToolTip(QString::fromLocal8Bit(AboutLinkHint(link)));
+        connect(label, &ClickableLabel::clicked, this,
+                [this, l = link] { AboutLinkClick(static_cast<int>(l)); });
+    }
 }
 
 void TMainWin::ResetConfigUIElements() {
@@ -302,6 +319,14 @@ void TMainWin::btnCloseClick(QObject* sender) {
         }
     }
     hide();
+}
+
+void TMainWin::AboutLinkClick(int link) {
+    OpenAboutLink(static_cast<AboutLink>(link));
+}
+
+void TMainWin::labAutostartClick() {
+    btnAddAutostartClick();
 }
 
 void TMainWin::imgHelpZavazuzezaClick() {

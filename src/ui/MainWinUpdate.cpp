@@ -5,4 +5,10 @@ namespace vexrem {
 
 void TMainWin::CheckForUpdate() {}
 
+void TMainWin::btnUpdateCheckClick() {
+    CheckForUpdate();
+}
+
+void TMainWin::labUpdLinkClick() {}
+
 } // namespace vexrem

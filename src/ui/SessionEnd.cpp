@@ -5,12 +5,16 @@
 #include <QApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+
+#ifndef _WIN32
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 namespace vexrem {
 
+#ifndef _WIN32
 namespace {
 int g_pipe[2] = {-1, -1};
 
@@ -20,11 +24,12 @@ extern "C" void OnTerminationSignal(int sig) {
     [[maybe_unused]] const ssize_t n = write(g_pipe[1], &c, 1);
 }
 } // namespace
+#endif
 
 SessionEnd::SessionEnd(TMainWin& mainWin) : mainWin_(mainWin) {
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager&) { mainWin_.WMQueryEndSession(); });
-
+#ifndef _WIN32
     if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
     }
@@ -37,9 +42,11 @@ SessionEnd::SessionEnd(TMainWin& mainWin) : mainWin_(mainWin) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         sigaction(sig, &sa, nullptr);
     }
+#endif
 }
 
 SessionEnd::~SessionEnd() {
+#ifndef _WIN32
     struct sigaction sa {};
     sa.sa_handler = SIG_DFL;
     sigemptyset(&sa.sa_mask);
@@ -51,12 +58,15 @@ SessionEnd::~SessionEnd() {
         close(g_pipe[1]);
         g_pipe[0] = g_pipe[1] = -1;
     }
+#endif
 }
 
 void SessionEnd::OnSignal() {
+#ifndef _WIN32
     char buf[16];
     while (read(g_pipe[0], buf, sizeof buf) > 0) {
     }
+#endif
     // Like the end of a Windows session: the window may close, the run ends.
     mainWin_.WMQueryEndSession();
     mainWin_.Terminate();

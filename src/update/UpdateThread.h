@@ -1,0 +1,53 @@
+#pragma once
+// One update check: a worker that fetches the maker's version list, reads it
+// and hands the outcome to the GUI thread.
+
+#include "update/VersionList.h"
+
+#include <functional>
+#include <string>
+
+namespace vexrem {
+
+class THttpClient;
+class GuiInvoker;
+class TWorkerThreads;
+
+inline constexpr const char* kVersionListPath = "/vexrem/verinfo.php";
+
+// The main window's result handler; runs on the GUI thread. The result is
+// valid only during the call.
+using UpdateHandler = std::function<void(const rUpdateResult& result)>;
+
+// "http://<site>/vexrem/verinfo.php"; no query: the running version reaches
+// the site only in the User-Agent.
+std::string VersionListUrl(const std::string& siteBase = {});
+// The site's host (and port) without scheme or path, as shown in hints.
+std::string SiteHostName(const std::string& siteBase = {});
+
+class TUpdateThread {
+public:
+    TUpdateThread(THttpClient& client, UpdateHandler onResult, GuiInvoker& invoker,
+                  std::string url);
+
+    // The thread body. Catches everything; clears UpdateCheckRunning last.
+    void Execute();
+
+    const rUpdateResult& Result() const { return result_; }
+
+private:
+    THttpClient& client_;
+    UpdateHandler onResult_;
+    GuiInvoker& invoker_;
+    std::string url_;
+    rUpdateResult result_;
+};
+
+// Sets UpdateCheckRunning and starts a worker on workers; returns at once.
+// GUI thread only, and only while UpdateCheckRunning is false. siteBase
+// defaults to SiteBase(). client, invoker and workers must outlive the
+// worker (see StartDranCheck).
+void StartUpdateCheck(THttpClient& client, UpdateHandler onResult, GuiInvoker& invoker,
+                      TWorkerThreads& workers, const std::string& siteBase = {});
+
+} // namespace vexrem

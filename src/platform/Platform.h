@@ -93,6 +93,13 @@ public:
     // Hands a URL, file or folder to the desktop; the outcome is not reported.
     virtual void ShellOpen(const std::string& target) = 0;
 
+    // --- startup entry -----------------------------------------------------
+    // Writes an entry at linkPath that starts target with the user's session
+    // (a shell link on Windows, an autostart desktop entry elsewhere); an
+    // existing file there is replaced whole. False when it could not be written.
+    virtual bool CreateStartupLink(const std::string& linkPath, const std::string& target,
+                                   const std::string& description) = 0;
+
     // --- system ------------------------------------------------------------
     // The system's text for an error number; "" when it knows none.
     virtual std::string ErrorText(int code) = 0;

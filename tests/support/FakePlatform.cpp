@@ -50,4 +50,18 @@ void FakePlatform::ClearOpened() {
     opened_.clear();
 }
 
+bool FakePlatform::CreateStartupLink(const std::string& linkPath, const std::string& target,
+                                     const std::string& description) {
+    {
+        std::lock_guard lock(mutex_);
+        startupLinks_.push_back(linkPath);
+    }
+    return PosixPlatform::CreateStartupLink(linkPath, target, description);
+}
+
+std::vector<std::string> FakePlatform::StartupLinksCreated() const {
+    std::lock_guard lock(mutex_);
+    return startupLinks_;
+}
+
 } // namespace vexrem::test

@@ -21,10 +21,15 @@ public:
     std::string ExePath() override { return exePath; }
     std::string TempPath() override;
     void ShellOpen(const std::string& target) override;
+    // Records the call, then writes the entry as the real platform does.
+    bool CreateStartupLink(const std::string& linkPath, const std::string& target,
+                           const std::string& description) override;
 
     // Every target handed to ShellOpen, in order.
     std::vector<std::string> Opened() const;
     void ClearOpened();
+    // The linkPath of every CreateStartupLink call, in order.
+    std::vector<std::string> StartupLinksCreated() const;
 
     TempDir root;
     std::string userName = "tester";
@@ -39,6 +44,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<std::string> opened_;
+    std::vector<std::string> startupLinks_;
 };
 
 } // namespace vexrem::test

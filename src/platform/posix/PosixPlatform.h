@@ -27,6 +27,8 @@ public:
     std::string TempFileName(const std::string& dir, const std::string& prefix) override;
 
     void ShellOpen(const std::string& target) override;
+    bool CreateStartupLink(const std::string& linkPath, const std::string& target,
+                           const std::string& description) override; // PosixStartupLink.cpp
 
     std::string ErrorText(int code) override;
     std::unique_ptr<InstanceLock> AcquireInstanceLock(const std::string& name) override;

@@ -1,0 +1,89 @@
+// The startup entry on POSIX desktops: an XDG autostart desktop entry.
+#include "platform/StartupLink.h"
+#include "platform/posix/PosixPlatform.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vexrem {
+
+namespace {
+
+class TempFile {
+public:
+    explicit TempFile(std::string pattern) : path_(std::move(pattern)) {
+        fd_ = mkostemp(path_.data(), O_CLOEXEC);
+        if (fd_ < 0) {
+            path_.clear();
+        }
+    }
+    ~TempFile() {
+        Close();
+        if (!path_.empty()) {
+            unlink(path_.c_str());
+        }
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    int Fd() const { return fd_; }
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || close(fd) == 0;
+    }
+    // Gives the file its final name; from then on it is no longer ours to remove.
+    bool RenameTo(const std::string& target) {
+        if (path_.empty() || rename(path_.c_str(), target.c_str()) != 0) {
+            return false;
+        }
+        path_.clear();
+        return true;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+bool WriteAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+bool PosixPlatform::CreateStartupLink(const std::string& linkPath, const std::string& target,
+                                      const std::string& description) {
+    if (linkPath.empty() || target.empty()) {
+        return false;
+    }
+    // Written beside its final place and renamed there, so a session manager
+    // reading the folder never sees half an entry.
+    TempFile temp(ExtractFilePath(linkPath) + "." + ExtractFileName(linkPath) + ".XXXXXX");
+    if (temp.Fd() < 0) {
+        return false;
+    }
+    // Readable for everyone: the shared folder serves every user's session.
+    if (fchmod(temp.Fd(), 0644) != 0 ||
+        !WriteAll(temp.Fd(), DesktopEntryText(target, description)) || fsync(temp.Fd()) != 0 ||
+        !temp.Close()) {
+        return false;
+    }
+    return temp.RenameTo(linkPath);
+}
+
+} // namespace vexrem

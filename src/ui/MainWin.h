@@ -95,8 +95,13 @@ public:
 
     // --- autostart (MainWinAutostart.cpp) ---------------------------------------------
     void btnAddAutostartClick();
-    void autostartDlg_ShowPersonalClick();
-    void autostartDlg_ShowCommonClick();
+    // Command links of the autostart dialog: open a startup folder and leave
+    // the dialog open (keepOpen).
+    void autostartDlg_ShowPersonalClick(bool& keepOpen);
+    void autostartDlg_ShowCommonClick(bool& keepOpen);
+    // Creates the startup entry linkName in the startup folder with that CSIDL
+    // number; a failure goes unreported.
+    void AddStartupLink(int folder, const std::string& linkName);
 
     // --- update check (MainWinUpdate.cpp) -----------------------------------------------
     void CheckForUpdate();

@@ -1,14 +1,191 @@
 // Autostart entry and the colour-depth advice, asked from the settings window.
 #include "ui/MainWin.h"
 
+#include "dialogs/TaskDialog.h"
+#include "platform/Platform.h"
+#include "platform/StartupLink.h"
+#include "platform/VMDetection.h"
+
+#include <QRadioButton>
+
+#include <cerrno>
+
 namespace vexrem {
 
-void TMainWin::btnAddAutostartClick() {}
+namespace {
 
-void TMainWin::autostartDlg_ShowPersonalClick() {}
+// Which startup entry there is; the personal one wins when both exist, since
+// that is the one the user's session would start anyway.
+enum class AutostartEntry { None, Personal, Common };
 
-void TMainWin::autostartDlg_ShowCommonClick() {}
+AutostartEntry FindAutostartEntry(const std::string& personal, const std::string& common) {
+    if (Platform().FileExists(personal)) {
+        return AutostartEntry::Personal;
+    }
+    if (Platform().FileExists(common)) {
+        return AutostartEntry::Common;
+    }
+    return AutostartEntry::None;
+}
 
-void TMainWin::labColorDepthClick() {}
+void DeleteIfExists(const std::string& path) {
+    if (Platform().FileExists(path)) {
+        Platform().DeleteFile(path); // missing rights: the next opening shows what is left
+    }
+}
+
+// Opens a startup folder in the desktop's file manager. The personal one is
+// created first when it is missing (it lies in the user's own configuration
+// folder), so the user sees the place where the entry goes.
+void OpenStartupFolder(int csidl) {
+    const std::string folder = Platform().SpecialFolderPath(csidl);
+    if (folder.empty()) {
+        throw PlatformError(Platform().ErrorText(ENOENT));
+    }
+    if (csidl == CSIDL_STARTUP && !Platform().DirectoryExists(folder)) {
+        Platform().CreateDirectory(folder);
+    }
+    if (!Platform().DirectoryExists(folder)) {
+        throw PlatformError(folder + ": " + Platform().ErrorText(ENOENT));
+    }
+    Platform().ShellOpen(folder);
+}
+
+QString ColorDepthAdvice() {
+    // Line feed before carriage return, twice: the break the dialog has
+    // always been given.
+    const QString separator = QStringLiteral("\n\r\n\r");
+    QString environment;
+    if (NotNativeEnvironment && DetectedEnvironment == EnvironmentKind::WINE) {
+        environment = QStringLiteral(
+            "Der VexelReminder scheint unter WINE ausgeführt zu werden. Vermutlich wirst du nur "
+            "die farbreduzierten Icons gut sehen können.");
+    } else if (NotNativeEnvironment) {
+        environment = QStringLiteral("Der VexelReminder scheint in einer VM (") +
+                      FromAnsi(EnvironmentName(DetectedEnvironment).value_or(std::string())) +
+                      QStringLiteral(") zu laufen. Da solltest du die normalen Icons verwenden "
+                                     "können.");
+    } else {
+        environment = QStringLiteral(
+            "Der VexelReminder scheint zurzeit in einer nativen Windows-Umgebung zu laufen. Die "
+            "Darstellung des normalen Icons sollte keine Probleme bereiten.");
+    }
+    return QStringLiteral("Unter WINE und womöglich auch in anderen Situationen wird das "
+                          "Tray-Icon eventuell nicht erkenntlich dargestellt. ") +
+           QStringLiteral("Sollte das der Fall sein, kann die Verwendung eines farbreduzierten "
+                          "Icon-Sets Abhilfe schaffen. ") +
+           QStringLiteral("Solange die Darstellung keine Probleme bereitet, kannst Du die volle "
+                          "Farbtiefe aktiviert lassen.") +
+           separator + environment + separator +
+           QStringLiteral("Soll das Tray-Icon in voller Farbtiefe verwendet werden?");
+}
+
+} // namespace
+
+void TMainWin::btnAddAutostartClick() {
+    const std::string personal = StartupLinkPath(CSIDL_STARTUP, StartupLinkName);
+    const std::string common = StartupLinkPath(CSIDL_COMMON_STARTUP, StartupLinkName);
+    const AutostartEntry entry = FindAutostartEntry(personal, common);
+
+    TTaskDialog dlg(this);
+    dlg.SetTitle(QStringLiteral("Autostart"));
+    dlg.SetMainInstruction(QStringLiteral("VexelReminder in Autostart eintragen?"));
+    dlg.SetContent(
+        QStringLiteral("Mittels dieser Funktion kannst du den VexelReminder bei jedem "
+                       "Systemstart ausführen lassen. ") +
+        QStringLiteral("Dabei wird kein Eintrag in die Registry geschrieben, sondern ein "
+                       "Shortcut in deinem persönlichen Startup-Ordner oder dem für alle "
+                       "Benutzer angelegt. ") +
+        QStringLiteral("Soll der VexelReminder im Autostart eingetragen sein?") +
+        QStringLiteral("\n\r"));
+    dlg.SetFlags(TaskDialogFlag::UseCommandLinks);
+    dlg.SetCollapsedControlText(QStringLiteral("Zeige Ordner"));
+    dlg.SetCommonButtons(TaskDialogCommon::Ok);
+    dlg.SetMainIcon(TaskDialogIcon::Information);
+    dlg.ClearRadioButtons();
+    const int rbNone =
+        dlg.AddRadioButton(QStringLiteral("Kein Eintrag"), entry == AutostartEntry::None);
+    const int rbPersonal =
+        dlg.AddRadioButton(QStringLiteral("Persönlich"), entry == AutostartEntry::Personal);
+    const int rbCommon =
+        dlg.AddRadioButton(QStringLiteral("Für alle"), entry == AutostartEntry::Common);
+    const int showPersonal = dlg.AddButton(QStringLiteral("Persönlichen Autostart öffnen"));
+    dlg.SetButtonClick(showPersonal,
+                       [this](bool& keepOpen) { autostartDlg_ShowPersonalClick(keepOpen); });
+    const int showCommon = dlg.AddButton(QStringLiteral("Gemeinsamen Autostart öffnen"));
+    dlg.SetButtonClick(showCommon,
+                       [this](bool& keepOpen) { autostartDlg_ShowCommonClick(keepOpen); });
+
+    dlg.Execute();
+
+    // Existence is looked at again at each step: the folders may have changed
+    // while the dialog was open. An entry that is switched away from goes only
+    // once the chosen one is in place, so a failed write (the shared folder is
+    // seldom writable) never leaves the user without any entry.
+    const int choice = dlg.RadioButtonResult();
+    if (choice == rbNone) {
+        DeleteIfExists(common);
+        DeleteIfExists(personal);
+    } else if (choice == rbPersonal) {
+        if (!Platform().FileExists(personal)) {
+            AddStartupLink(CSIDL_STARTUP, StartupLinkName);
+        }
+        if (Platform().FileExists(personal)) {
+            DeleteIfExists(common);
+        }
+    } else if (choice == rbCommon) {
+        if (!Platform().FileExists(common)) {
+            AddStartupLink(CSIDL_COMMON_STARTUP, StartupLinkName);
+        }
+        if (Platform().FileExists(common)) {
+            DeleteIfExists(personal);
+        }
+    }
+}
+
+void TMainWin::AddStartupLink(int folder, const std::string& linkName) {
+    const std::string path = StartupLinkPath(folder, linkName);
+    const std::string target = Platform().ExePath();
+    if (path.empty() || target.empty()) {
+        return;
+    }
+    // The personal folder lies in the user's configuration folder, which
+    // exists; one missing level is made here. The shared one is the system's.
+    const std::string dir = Platform().SpecialFolderPath(folder);
+    if (folder == CSIDL_STARTUP && !Platform().DirectoryExists(dir)) {
+        Platform().CreateDirectory(dir);
+    }
+    Platform().CreateStartupLink(path, target, StartupLinkDescription);
+}
+
+void TMainWin::autostartDlg_ShowPersonalClick(bool& keepOpen) {
+    keepOpen = true;
+    ReportErrors([] { OpenStartupFolder(CSIDL_STARTUP); });
+}
+
+void TMainWin::autostartDlg_ShowCommonClick(bool& keepOpen) {
+    keepOpen = true;
+    ReportErrors([] { OpenStartupFolder(CSIDL_COMMON_STARTUP); });
+}
+
+void TMainWin::labColorDepthClick() {
+    TTaskDialog dlg(this);
+    dlg.SetTitle(QStringLiteral("Farbtiefe des Tray-Icons"));
+    dlg.SetMainInstruction(QStringLiteral("Volle Farbtiefe verwenden?"));
+    dlg.SetContent(ColorDepthAdvice());
+    dlg.SetMainIcon(TaskDialogIcon::Warning);
+    dlg.SetCommonButtons(0);
+    dlg.ClearButtons();
+    const int yes = dlg.AddButton(QStringLiteral("Ja"));
+    const int no = dlg.AddButton(QStringLiteral("Nein"));
+    dlg.Execute();
+    // Like a click on the radio button: its toggled signal marks the page as
+    // changed, and nothing is stored before the settings are applied.
+    if (dlg.ModalResult() == yes) {
+        ui_.rbTrayIconStandard->setChecked(true);
+    } else if (dlg.ModalResult() == no) {
+        ui_.rbTrayIcon16Cols->setChecked(true);
+    }
+}
 
 } // namespace vexrem

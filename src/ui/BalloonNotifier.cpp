@@ -16,13 +16,17 @@ const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 } // namespace
 
 BalloonNotifier::BalloonNotifier(QSystemTrayIcon* tray, QObject* parent)
-    : QObject(parent), tray_(tray) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                    SLOT(OnActionInvoked(uint, QString)));
-        bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-                    SLOT(OnNotificationClosed(uint, uint)));
+    : BalloonNotifier(tray, QDBusConnection::sessionBus(), parent) {}
+
+BalloonNotifier::BalloonNotifier(QSystemTrayIcon* tray, const QDBusConnection& bus, QObject* parent)
+    : QObject(parent), tray_(tray), bus_(bus) {
+    if (bus_.isConnected()) {
+        // Bound to the service name: the same signal sent by anyone else on
+        // the bus is not a click on our balloon.
+        bus_.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                     SLOT(OnActionInvoked(uint, QString)));
+        bus_.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                     SLOT(OnNotificationClosed(uint, uint)));
     }
     if (tray_ != nullptr) {
         // Only reached when the fallback was used: with a notification service
@@ -32,11 +36,15 @@ BalloonNotifier::BalloonNotifier(QSystemTrayIcon* tray, QObject* parent)
 }
 
 bool BalloonNotifier::ServiceAvailable() const {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || bus.interface() == nullptr) {
+    QDBusConnectionInterface* daemon = bus_.isConnected() ? bus_.interface() : nullptr;
+    if (daemon == nullptr) {
         return false;
     }
-    return bus.interface()->isServiceRegistered(kService).value();
+    if (daemon->isServiceRegistered(kService).value()) {
+        return true;
+    }
+    // Many desktops start their notification daemon on the first call only.
+    return daemon->activatableServiceNames().value().contains(kService);
 }
 
 void BalloonNotifier::Show(const QString& title, const QString& text, int timeoutMs) {
@@ -56,8 +64,7 @@ void BalloonNotifier::Show(const QString& title, const QString& text, int timeou
     call << QStringLiteral("VexelReminder") << uint(0) << QString() << t << b
          << QStringList{QStringLiteral("default"), QStringLiteral("Öffnen")} << hints << timeoutMs;
     const quint64 seq = ++lastSent_;
-    auto* watcher =
-        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, seq](QDBusPendingCallWatcher* w) {
                 QDBusPendingReply<uint> reply = *w;
@@ -87,7 +94,7 @@ void BalloonNotifier::Close(uint id) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
                                                        QStringLiteral("CloseNotification"));
     call << id;
-    QDBusConnection::sessionBus().asyncCall(call);
+    bus_.asyncCall(call);
 }
 
 void BalloonNotifier::OnActionInvoked(uint id, const QString& actionKey) {

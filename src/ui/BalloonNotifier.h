@@ -4,6 +4,7 @@
 // notification count, and it can be closed again. Where no notification
 // service runs, the tray icon's own message is the fallback.
 
+#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
@@ -19,9 +20,13 @@ public:
     static constexpr int MaxTitle = 63;
     static constexpr int MaxText = 255;
 
-    BalloonNotifier(QSystemTrayIcon* tray, QObject* parent = nullptr);
+    // On the session bus.
+    explicit BalloonNotifier(QSystemTrayIcon* tray, QObject* parent = nullptr);
+    // On the given bus (a private bus in tests).
+    BalloonNotifier(QSystemTrayIcon* tray, const QDBusConnection& bus, QObject* parent = nullptr);
 
-    // Whether balloons can be shown at all: a notification service is present.
+    // Whether balloons can be shown at all: a notification service runs, or
+    // the bus starts one on the first call.
     bool ServiceAvailable() const;
 
     // Shows a balloon (title and text cut to the shell's limits).
@@ -46,6 +51,7 @@ private:
     void Close(uint id);
 
     QSystemTrayIcon* tray_;
+    QDBusConnection bus_;
     uint currentId_ = 0;
     quint64 lastSent_ = 0;    // sequence number of the last Notify sent
     quint64 shownSeq_ = 0;    // sequence number whose id is currentId_

@@ -1,0 +1,321 @@
+// The balloon as a desktop notification: what goes over D-Bus, which clicks
+// count, and closing it again. Runs against a notification service of our own
+// on a private bus daemon, so neither the desktop nor other tests are touched.
+#include "MainWinFixture.h"
+
+#include "support/TempDir.h"
+#include "ui/BalloonNotifier.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QList>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QVariantMap>
+
+#include <atomic>
+#include <memory>
+
+namespace vexrem::test {
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+
+// A bus daemon of the test's own, with a config that knows no services but
+// those the test names as activatable.
+class PrivateBus {
+public:
+    explicit PrivateBus(const QStringList& activatable = {}) {
+        const QString dir = QString::fromStdString(folder_.Str());
+        for (const QString& name : activatable) {
+            WriteFileBytes(folder_ / ("services/" + name.toStdString() + ".service"),
+                           "[D-BUS Service]\nName=" + name.toStdString() + "\nExec=/bin/false\n");
+        }
+        WriteFileBytes(folder_ / "services/.keep", "");
+        const std::string config =
+            "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+            " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+            "<busconfig>\n"
+            "  <type>session</type>\n"
+            "  <listen>unix:dir=" +
+            folder_.Str() +
+            "</listen>\n"
+            "  <auth>EXTERNAL</auth>\n"
+            "  <servicedir>" +
+            (folder_ / "services") +
+            "</servicedir>\n"
+            "  <policy context=\"default\">\n"
+            "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+            "    <allow eavesdrop=\"true\"/>\n"
+            "    <allow own=\"*\"/>\n"
+            "  </policy>\n"
+            "</busconfig>\n";
+        WriteFileBytes(folder_ / "bus.conf", config);
+        daemon_.setProgram(QStringLiteral("dbus-daemon"));
+        daemon_.setArguments({QStringLiteral("--config-file=") + dir + QStringLiteral("/bus.conf"),
+                              QStringLiteral("--print-address"), QStringLiteral("--nofork")});
+        daemon_.setProcessChannelMode(QProcess::SeparateChannels);
+        daemon_.start();
+        if (!daemon_.waitForStarted(5000)) {
+            return;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        QByteArray out;
+        while (!out.contains('\n') && clock.elapsed() < 5000) {
+            daemon_.waitForReadyRead(100);
+            out += daemon_.readAllStandardOutput();
+        }
+        address_ = QString::fromLocal8Bit(out.left(out.indexOf('\n')).trimmed());
+    }
+
+    ~PrivateBus() {
+        for (const QString& name : names_) {
+            QDBusConnection::disconnectFromBus(name);
+        }
+        if (daemon_.state() != QProcess::NotRunning) {
+            daemon_.kill();
+            daemon_.waitForFinished(5000);
+        }
+    }
+
+    PrivateBus(const PrivateBus&) = delete;
+    PrivateBus& operator=(const PrivateBus&) = delete;
+
+    bool Started() const { return !address_.isEmpty(); }
+    QString ErrorText() { return QString::fromLocal8Bit(daemon_.readAllStandardError()); }
+
+    // A new connection of its own to this bus.
+    QDBusConnection Connect() {
+        static std::atomic<int> serial{0};
+        const QString name = QStringLiteral("vexrem-test-%1").arg(++serial);
+        names_ << name;
+        return QDBusConnection::connectToBus(address_, name);
+    }
+
+private:
+    TempDir folder_;
+    QProcess daemon_;
+    QString address_;
+    QStringList names_;
+};
+
+// The desktop's notification service as far as the balloon uses it.
+class FakeNotificationService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Call {
+        QString appName;
+        uint replacesId = 0;
+        QString appIcon;
+        QString summary;
+        QString body;
+        QStringList actions;
+        QVariantMap hints;
+        int timeout = 0;
+        uint id = 0; // the id the service gave it
+    };
+
+    explicit FakeNotificationService(const QDBusConnection& bus) : bus_(bus) {
+        registered_ =
+            bus_.registerObject(
+                kPath, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
+            bus_.registerService(kService);
+    }
+
+    bool Registered() const { return registered_; }
+    const QList<Call>& Calls() const { return calls_; }
+    const QList<uint>& Closed() const { return closed_; }
+
+    void Click(uint id) { emit ActionInvoked(id, QStringLiteral("default")); }
+    void Expire(uint id) { emit NotificationClosed(id, 1); }
+
+public slots:
+    uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
+                const QString& summary, const QString& body, const QStringList& actions,
+                const QVariantMap& hints, int timeout) {
+        calls_.append(
+            {appName, replacesId, appIcon, summary, body, actions, hints, timeout, nextId_});
+        return nextId_++;
+    }
+    void CloseNotification(uint id) {
+        closed_.append(id);
+        emit NotificationClosed(id, 3);
+    }
+
+signals:
+    void ActionInvoked(uint id, const QString& actionKey);
+    void NotificationClosed(uint id, uint reason);
+
+private:
+    QDBusConnection bus_;
+    bool registered_ = false;
+    uint nextId_ = 41;
+    QList<Call> calls_;
+    QList<uint> closed_;
+};
+
+class BalloonNotifierTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty()) {
+            GTEST_SKIP() << "dbus-daemon is not installed; the D-Bus balloon is not tested";
+        }
+        bus = std::make_unique<PrivateBus>();
+        ASSERT_TRUE(bus->Started()) << bus->ErrorText().toStdString();
+    }
+
+    void StartService() {
+        service = std::make_unique<FakeNotificationService>(bus->Connect());
+        ASSERT_TRUE(service->Registered());
+    }
+
+    void MakeNotifier() {
+        notifier = std::make_unique<BalloonNotifier>(nullptr, bus->Connect());
+        clicks = std::make_unique<QSignalSpy>(notifier.get(), &BalloonNotifier::clicked);
+    }
+
+    // Shows a balloon and waits until the notifier knows its id.
+    uint ShowAndWait() {
+        const auto before = service->Calls().size();
+        notifier->Show(QStringLiteral("Vexelfeld"), QStringLiteral("Dran bei 2 Spiel(en)."), 10000);
+        if (!WaitUntil([&] {
+                return service->Calls().size() > before &&
+                       notifier->CurrentId() == service->Calls().at(before).id;
+            })) {
+            return 0;
+        }
+        return notifier->CurrentId();
+    }
+
+    // Declared first, so the bus goes last.
+    std::unique_ptr<PrivateBus> bus;
+    std::unique_ptr<FakeNotificationService> service;
+    std::unique_ptr<BalloonNotifier> notifier;
+    std::unique_ptr<QSignalSpy> clicks;
+};
+
+TEST_F(BalloonNotifierTest, ShowSendsOneNotifyAndLearnsTheId) {
+    StartService();
+    MakeNotifier();
+    notifier->Show(QStringLiteral("Vexelfeld"), QStringLiteral("Dran bei 2 Spiel(en)."), 7000);
+    ASSERT_TRUE(WaitUntil([&] { return notifier->CurrentId() != 0; }));
+    ASSERT_EQ(service->Calls().size(), 1);
+    const auto& call = service->Calls().at(0);
+    EXPECT_EQ(call.appName, "VexelReminder");
+    EXPECT_EQ(call.replacesId, 0u);
+    EXPECT_EQ(call.summary, "Vexelfeld");
+    EXPECT_EQ(call.body, "Dran bei 2 Spiel(en).");
+    ASSERT_FALSE(call.actions.isEmpty());
+    EXPECT_EQ(call.actions.at(0), "default"); // what a click on the body invokes
+    EXPECT_EQ(call.actions.size() % 2, 0);    // key/label pairs
+    EXPECT_EQ(call.timeout, 7000);
+    EXPECT_EQ(notifier->CurrentId(), call.id);
+}
+
+TEST_F(BalloonNotifierTest, TitleAndTextAreCutToTheShellLimits) {
+    StartService();
+    MakeNotifier();
+    notifier->Show(QString(100, QLatin1Char('T')), QString(300, QLatin1Char('x')), 1000);
+    ASSERT_TRUE(WaitUntil([&] { return service->Calls().size() == 1; }));
+    EXPECT_EQ(service->Calls().at(0).summary, QString(63, QLatin1Char('T')));
+    EXPECT_EQ(service->Calls().at(0).body, QString(255, QLatin1Char('x')));
+}
+
+TEST_F(BalloonNotifierTest, RemoveClosesTheShownBalloon) {
+    StartService();
+    MakeNotifier();
+    const uint id = ShowAndWait();
+    ASSERT_NE(id, 0u);
+    notifier->Remove();
+    EXPECT_EQ(notifier->CurrentId(), 0u);
+    ASSERT_TRUE(WaitUntil([&] { return !service->Closed().isEmpty(); }));
+    EXPECT_EQ(service->Closed(), QList<uint>{id});
+}
+
+TEST_F(BalloonNotifierTest, RemoveBeforeTheIdArrivedClosesItOnceItDoes) {
+    StartService();
+    MakeNotifier();
+    // No event is handled between the two calls: the reply with the id
+    // cannot have been seen yet.
+    notifier->Show(QStringLiteral("a"), QStringLiteral("eins"), 1000);
+    notifier->Remove();
+    notifier->Show(QStringLiteral("b"), QStringLiteral("zwei"), 1000);
+    ASSERT_TRUE(
+        WaitUntil([&] { return service->Calls().size() == 2 && !service->Closed().isEmpty(); }));
+    const uint first = service->Calls().at(0).id;
+    const uint second = service->Calls().at(1).id;
+    ASSERT_TRUE(WaitUntil([&] { return notifier->CurrentId() == second; }));
+    EXPECT_EQ(service->Closed(), QList<uint>{first}); // the second stays on screen
+}
+
+TEST_F(BalloonNotifierTest, OnlyAClickOnOurOwnBalloonCounts) {
+    StartService();
+    MakeNotifier();
+    const uint id = ShowAndWait();
+    ASSERT_NE(id, 0u);
+    service->Click(id + 100); // another program's notification
+    service->Click(id);
+    service->Expire(id); // the last signal: once seen, the clicks before it were too
+    ASSERT_TRUE(WaitUntil([&] { return notifier->CurrentId() == 0; }));
+    EXPECT_EQ(clicks->count(), 1);
+    // Gone from the screen: a late click on that id is not ours any more.
+    service->Click(id);
+    ShowAndWait(); // a round trip after the late click
+    EXPECT_EQ(clicks->count(), 1);
+}
+
+TEST_F(BalloonNotifierTest, TheSameSignalFromAnotherSenderIsNoClick) {
+    StartService();
+    MakeNotifier();
+    const uint id = ShowAndWait();
+    ASSERT_NE(id, 0u);
+    QDBusConnection intruder = bus->Connect();
+    QDBusMessage fake =
+        QDBusMessage::createSignal(kPath, kInterface, QStringLiteral("ActionInvoked"));
+    fake << id << QStringLiteral("default");
+    ASSERT_TRUE(intruder.send(fake));
+    // A blocking round trip on the same connection: the daemon has passed the
+    // fake on before the service's own signals below.
+    ASSERT_TRUE(intruder.interface()->isServiceRegistered(kService).value());
+    service->Expire(id);
+    ASSERT_TRUE(WaitUntil([&] { return notifier->CurrentId() == 0; }));
+    EXPECT_EQ(clicks->count(), 0);
+}
+
+TEST_F(BalloonNotifierTest, ServiceAvailableOnlyWithAService) {
+    MakeNotifier();
+    EXPECT_FALSE(notifier->ServiceAvailable());
+    StartService();
+    EXPECT_TRUE(notifier->ServiceAvailable());
+}
+
+TEST_F(BalloonNotifierTest, AServiceTheBusStartsOnDemandCountsAsAvailable) {
+    PrivateBus activating({kService});
+    ASSERT_TRUE(activating.Started()) << activating.ErrorText().toStdString();
+    BalloonNotifier onDemand(nullptr, activating.Connect());
+    EXPECT_TRUE(onDemand.ServiceAvailable());
+}
+
+TEST_F(BalloonNotifierTest, WithoutABusNothingIsSentAndNothingBreaks) {
+    BalloonNotifier unconnected(
+        nullptr, QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                               QStringLiteral("vexrem-test-nobus")));
+    EXPECT_FALSE(unconnected.ServiceAvailable());
+    QSignalSpy shown(&unconnected, &BalloonNotifier::shown);
+    unconnected.Show(QStringLiteral("Vexelfeld"), QStringLiteral("x"), 1000);
+    unconnected.Remove();
+    EXPECT_EQ(shown.count(), 1);
+    EXPECT_EQ(unconnected.CurrentId(), 0u);
+    QDBusConnection::disconnectFromBus(QStringLiteral("vexrem-test-nobus"));
+}
+
+} // namespace
+} // namespace vexrem::test
+
+#include "BalloonNotifierTest.moc"

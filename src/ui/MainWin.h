@@ -24,6 +24,7 @@ class QSystemTrayIcon;
 namespace vexrem {
 
 class BalloonNotifier;
+struct rUpdateResult;
 
 class TMainWin : public QDialog {
     Q_OBJECT
@@ -107,6 +108,8 @@ public:
     void CheckForUpdate();
     void btnUpdateCheckClick();
     void labUpdLinkClick();
+    // Fills the Update page from a finished check (GUI thread).
+    void ShowUpdateResult(const rUpdateResult& result);
 
     // --- what tests and the tray read ------------------------------------------------
     TMainWinUi& Ui() { return ui_; }

@@ -2,6 +2,7 @@
 
 #include "ui/LinkLabel.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QEvent>
@@ -156,7 +157,10 @@ QPixmap MakeHelpPixmap() {
 
 QPixmap MakeUpdatePixmap() {
     constexpr int size = 64;
-    QPixmap pixmap(size, size);
+    // Drawn at the screen's pixel density, so it stays sharp when scaled.
+    const qreal ratio = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);

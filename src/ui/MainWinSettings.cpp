@@ -69,6 +69,12 @@ void TMainWin::ConnectSettingControls() {
     for (QSpinBox* s :
          {ui_.seBalloonTimeout, ui_.sePopupDelay1, ui_.sePopupDelay2, ui_.seIntervall}) {
         connect(s, &QSpinBox::valueChanged, this, change(s));
+        // Typing counts at once, also a text the box does not take as a value
+        // yet (the comparison reads what is typed). The box itself tells only
+        // of accepted values, its edit of every keystroke.
+        if (auto* edit = s->findChild<QLineEdit*>()) {
+            connect(edit, &QLineEdit::textChanged, this, change(s));
+        }
         connect(s, &QSpinBox::editingFinished, this, change(s));
     }
     // The start-up delay reacts to its arrows and to leaving it, not to typing.
@@ -256,7 +262,14 @@ void TMainWin::ApplySettings() {
     ConfigureHttpClient();
     // 6. Error blinking.
     SetTimerInterval(timerErrorIcon_, c.TrayIconBlinkSpeed);
+    const bool wasBlinking = timerErrorIcon_.isActive();
     SetErrorState(lastCheckFailed_);
+    if (lastCheckFailed_ && !c.TrayIconBlinkOnError && wasBlinking) {
+        // Blinking switched off after a failure: stop it, and show the
+        // steady failure image rather than whichever phase was last shown.
+        timerErrorIcon_.stop();
+        SetTrayIndex(TrayImageRed);
+    }
 }
 
 void TMainWin::ConfigureHttpClient() {

@@ -25,9 +25,14 @@ void TMainWin::ShowDranPopup(int gameCount) {
         return;
     }
     timerPopup_.stop(); // a running snooze ends here
-    const int result =
-        TfrmPopup::Execute(Config->PopupCaption, SubstituteCount(Config->PopupMessage, gameCount),
-                           Config->HindaText, Config->PopupDelay1, Config->PopupDelay2);
+    // Modal to the program's own window only: an application-modal popup
+    // would also block the tray icon and the balloon where the tray and the
+    // balloon are windows of ours (XEmbed trays), and they must stay live.
+    TfrmPopup popup(this);
+    popup.setWindowModality(Qt::WindowModal);
+    popup.SetPopupTexts(Config->PopupCaption, SubstituteCount(Config->PopupMessage, gameCount),
+                        Config->HindaText, Config->PopupDelay1, Config->PopupDelay2);
+    const int result = popup.exec();
     switch (result) {
     case TfrmPopup::mrWait1:
         SetTimer(timerPopup_, true, Config->PopupDelay1 * 1000);

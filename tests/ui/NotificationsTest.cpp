@@ -73,6 +73,14 @@ void PressEnter(ModalDialog& d) {
     QTest::keyClick(target != nullptr ? target : d.Widget(), Qt::Key_Return);
 }
 
+// A click that comes from the window system, so modal blocking applies to it.
+void ClickAsTheUser(QWidget* w) {
+    QWidget* top = w->window();
+    ASSERT_NE(top->windowHandle(), nullptr);
+    const QPoint at = w->mapTo(top, w->rect().center());
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, at);
+}
+
 // --- the popup -----------------------------------------------------------------
 
 TEST_F(NotificationsTest, PopupShowsTheTextsOfTheSettingsAndEnterOpensTheGame) {
@@ -145,6 +153,24 @@ TEST_F(NotificationsTest, ChangedSnoozeSettingTakesEffectAtTheAnswer) {
         d.Click("15 min");
     });
     EXPECT_EQ(win->TimerPopup().interval(), 42000);
+}
+
+TEST_F(NotificationsTest, WhileThePopupIsOpenTheProgramWindowWaitsButOtherWindowsStayLive) {
+    StartWith("ShowPopup=1\nShowBalloon=0\n");
+    // A top-level window of ours, as an XEmbed tray icon or the tray's own
+    // balloon is.
+    QPushButton trayWindow(QStringLiteral("tray"));
+    trayWindow.show();
+    QSignalSpy trayClicks(&trayWindow, &QPushButton::clicked);
+    Check(1, 4711, [&](ModalDialog& d) {
+        ClickAsTheUser(&trayWindow);
+        EXPECT_EQ(trayClicks.count(), 1);
+        win->ShowSettingsWindow();
+        ClickAsTheUser(win->Ui().btnClose); // blocked: the window stays open
+        EXPECT_TRUE(win->isVisible());
+        d.Click("5 min");
+    });
+    EXPECT_TRUE(win->TimerPopup().isActive());
 }
 
 // --- the balloon -----------------------------------------------------------------

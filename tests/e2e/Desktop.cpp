@@ -253,9 +253,27 @@ bool Desktop::SaveCapture(const Rect& area, const std::string& file, int scalePe
     return Run(argv, ClientEnvironment()).exitCode == 0;
 }
 
-std::vector<std::string> Desktop::VisibleWindowsNamed(const std::string& pattern) const {
-    return Lines(
-        Run({"xdotool", "search", "--onlyvisible", "--name", pattern}, ClientEnvironment()).out);
+std::vector<std::string> Desktop::VisibleWindows(const std::string& by,
+                                                 const std::string& pattern) const {
+    return Lines(Run({"xdotool", "search", "--onlyvisible", by, pattern}, ClientEnvironment()).out);
+}
+
+std::vector<Rect> Desktop::LargeWindows(const std::string& by, const std::string& pattern,
+                                        int minWidth, int minHeight) const {
+    std::vector<Rect> found;
+    for (const auto& id : VisibleWindows(by, pattern)) {
+        const auto g = Geometry(id);
+        if (g && g->width >= minWidth && g->height >= minHeight) {
+            found.push_back(*g);
+        }
+    }
+    return found;
+}
+
+bool Desktop::Keys(const std::vector<std::string>& keys) const {
+    std::vector<std::string> argv{"xdotool", "key", "--delay", "100"};
+    argv.insert(argv.end(), keys.begin(), keys.end());
+    return Run(argv, ClientEnvironment()).exitCode == 0;
 }
 
 bool Desktop::Click(int x, int y, int button) const {

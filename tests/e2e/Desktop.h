@@ -67,14 +67,22 @@ public:
     std::optional<Image> Capture(const Rect& area) const;
     // Saves a part of the screen as an image file (format by extension).
     bool SaveCapture(const Rect& area, const std::string& file, int scalePercent = 100) const;
-    // Ids of visible windows whose title matches the pattern.
-    std::vector<std::string> VisibleWindowsNamed(const std::string& pattern) const;
+    // Ids of visible windows whose title (--name) or class name (--classname)
+    // matches the pattern.
+    std::vector<std::string> VisibleWindows(const std::string& by,
+                                            const std::string& pattern) const;
+    // Where a window is on the screen.
+    std::optional<Rect> Geometry(const std::string& windowId) const;
+    // The same, only those at least that large (the tray icon's window has
+    // the program's name and class too).
+    std::vector<Rect> LargeWindows(const std::string& by, const std::string& pattern, int minWidth,
+                                   int minHeight) const;
     // A left (button 1) or right (3) click at a screen position.
     bool Click(int x, int y, int button = 1) const;
+    // Key presses, in xdotool's names ("a", "Return").
+    bool Keys(const std::vector<std::string>& keys) const;
 
 private:
-    std::optional<Rect> Geometry(const std::string& windowId) const;
-
     std::unique_ptr<Process> xvfb_;
     std::unique_ptr<Process> trayer_;
     std::string display_;

@@ -337,6 +337,27 @@ protected:
         desktop_->SaveCapture(area, (std::filesystem::path(dir) / file).string(), 200);
     }
 
+    // Waits for a visible window of the program at least that large; by
+    // title ("--name") or by the executable's name ("--classname").
+    bool WaitForWindow(const std::string& by, const std::string& pattern, int minWidth,
+                       int minHeight) {
+        const auto deadline = Clock::now() + kWindowWait;
+        while (Clock::now() < deadline) {
+            if (!desktop_->LargeWindows(by, pattern, minWidth, minHeight).empty()) {
+                return true;
+            }
+            std::this_thread::sleep_for(250ms);
+        }
+        return false;
+    }
+
+    // Right-click on the icon; true once its menu is open. The menu has no
+    // title of its own, so it is found by the executable's name.
+    bool OpenTrayMenu(const Lamp& lamp) {
+        return desktop_->Click(lamp.ScreenX(), lamp.ScreenY(), 3) &&
+               WaitForWindow("--classname", "^vexrem$", 80, 80);
+    }
+
     // The lines the fake xdg-open recorded, once at least `count` are there.
     std::vector<std::string> WaitForOpened(std::size_t count) {
         std::vector<std::string> lines;
@@ -420,6 +441,37 @@ TEST_F(Reminder, TurnsGreenAfterARestartOnceThePlayerIsDue) {
     ASSERT_TRUE(WaitForLamp(kGreen, "green"));
 }
 
+TEST_F(Reminder, TheTrayMenusRefreshShowsTheNewStateAtOnce) {
+    SetDue("e2e-menu", 0);
+    SeedSettings("e2e-menu");
+    app_ = Start();
+    const auto lamp = WaitForLamp(kYellow, "yellow");
+    ASSERT_TRUE(lamp);
+
+    SetDue("e2e-menu", 1);
+    ASSERT_TRUE(OpenTrayMenu(*lamp));
+    // "&Aktualisieren" is the first item with that mnemonic ("&Aktivieren"
+    // shares it), so the key selects it and Return triggers it.
+    ASSERT_TRUE(desktop_->Keys({"a", "Return"}));
+    EXPECT_TRUE(WaitForLamp(kGreen, "green"));
+}
+
+TEST_F(Reminder, TheTrayMenusBeendenEndsTheRunAndSavesTheSettings) {
+    SetDue("e2e", 0);
+    SeedSettings("e2e");
+    app_ = Start();
+    const auto lamp = WaitForLamp(kYellow, "yellow");
+    ASSERT_TRUE(lamp);
+
+    ASSERT_TRUE(std::filesystem::remove(IniPath()));
+    ASSERT_TRUE(OpenTrayMenu(*lamp));
+    ASSERT_TRUE(desktop_->Keys({"b"})); // "&Beenden"
+    ASSERT_EQ(app_->WaitExit(kExitWait), 0);
+    const auto entries = SectionEntries(ReadText(IniPath()), LoginName());
+    EXPECT_EQ(Keys(entries), kKeysInOrder);
+    EXPECT_EQ(ValueOf(entries, "UserName"), "e2e");
+}
+
 TEST_F(Reminder, LightsRedWhenTheServerCannotBeReached) {
     // Port 1 on the loopback: nobody listens, the connection is refused.
     env_["VEXREM_GAME_SERVER"] = "http://127.0.0.1:1";
@@ -432,13 +484,8 @@ TEST_F(Reminder, FirstRunOpensTheSettingsWindowAndStoresEveryKey) {
     ASSERT_FALSE(std::filesystem::exists(IniPath()));
     app_ = Start();
 
-    std::vector<std::string> windows;
-    const auto deadline = Clock::now() + kWindowWait;
-    while (windows.empty() && Clock::now() < deadline) {
-        windows = desktop_->VisibleWindowsNamed("^VexelReminder$");
-        std::this_thread::sleep_for(250ms);
-    }
-    EXPECT_FALSE(windows.empty()) << "no settings window after the start-up delay";
+    EXPECT_TRUE(WaitForWindow("--name", "^VexelReminder$", 400, 300))
+        << "no settings window after the start-up delay";
 
     app_->Signal(SIGTERM);
     ASSERT_EQ(app_->WaitExit(kExitWait), 0);

@@ -6,6 +6,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace vexrem {
 
@@ -30,8 +31,19 @@ BalloonNotifier::BalloonNotifier(QSystemTrayIcon* tray, const QDBusConnection& b
     }
     if (tray_ != nullptr) {
         // Only reached when the fallback was used: with a notification service
-        // the tray icon shows no message of its own.
-        connect(tray_, &QSystemTrayIcon::messageClicked, this, &BalloonNotifier::clicked);
+        // the tray icon shows no message of its own. The tray's own balloon
+        // also reports a press on the icon as a click on the balloon, followed
+        // at once by the icon's activation; such a press (a right click for the
+        // menu, say) is no click on the balloon, so the decision waits a turn.
+        connect(tray_, &QSystemTrayIcon::messageClicked, this, [this] {
+            iconPressed_ = false;
+            QTimer::singleShot(0, this, [this] {
+                if (!iconPressed_) {
+                    emit clicked();
+                }
+            });
+        });
+        connect(tray_, &QSystemTrayIcon::activated, this, [this] { iconPressed_ = true; });
     }
 }
 

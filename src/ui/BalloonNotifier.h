@@ -53,9 +53,10 @@ private:
     QSystemTrayIcon* tray_;
     QDBusConnection bus_;
     uint currentId_ = 0;
-    quint64 lastSent_ = 0;    // sequence number of the last Notify sent
-    quint64 shownSeq_ = 0;    // sequence number whose id is currentId_
-    quint64 removedUpTo_ = 0; // Notify calls up to this one are to be closed
+    quint64 lastSent_ = 0;     // sequence number of the last Notify sent
+    quint64 shownSeq_ = 0;     // sequence number whose id is currentId_
+    quint64 removedUpTo_ = 0;  // Notify calls up to this one are to be closed
+    bool iconPressed_ = false; // the tray icon was pressed since its message was clicked
 };
 
 } // namespace vexrem

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
 #include <QVariantMap>
 
 #include <atomic>
@@ -313,6 +314,25 @@ TEST_F(BalloonNotifierTest, WithoutABusNothingIsSentAndNothingBreaks) {
     EXPECT_EQ(shown.count(), 1);
     EXPECT_EQ(unconnected.CurrentId(), 0u);
     QDBusConnection::disconnectFromBus(QStringLiteral("vexrem-test-nobus"));
+}
+
+// Where no notification service runs, the tray icon shows the balloon itself.
+TEST(BalloonFallback, APressOnTheTrayIconIsNoClickOnItsBalloon) {
+    QSystemTrayIcon tray;
+    BalloonNotifier notifier(
+        &tray, QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                             QStringLiteral("vexrem-test-fallback")));
+    QSignalSpy clicks(&notifier, &BalloonNotifier::clicked);
+    emit tray.messageClicked(); // on the balloon
+    ASSERT_TRUE(WaitUntil([&] { return clicks.count() == 1; }));
+    // A press on the icon while the balloon shows: the tray reports both.
+    for (const auto reason : {QSystemTrayIcon::Context, QSystemTrayIcon::Trigger}) {
+        emit tray.messageClicked();
+        emit tray.activated(reason);
+        Spin(50);
+        EXPECT_EQ(clicks.count(), 1) << reason;
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("vexrem-test-fallback"));
 }
 
 } // namespace

@@ -279,10 +279,11 @@ void TMainWinUi::setupUi(QDialog* mainWin) {
             labFilename->setWordWrap(false);
             labCallsText =
                 makeLabel(gbInfo, "labCallsText", QStringLiteral("Abrufe in aktueller Instanz:"));
-            labCallsValue = makeLabel(gbInfo, "labCallsValue", QStringLiteral("0"));
+            // The counters stay empty until the first result.
+            labCallsValue = makeLabel(gbInfo, "labCallsValue", QString());
             labCallErrorsText =
                 makeLabel(gbInfo, "labCallErrorsText", QStringLiteral("Davon nicht geglückt:"));
-            labCallErrorsValue = makeLabel(gbInfo, "labCallErrorsValue", QStringLiteral("0"));
+            labCallErrorsValue = makeLabel(gbInfo, "labCallErrorsValue", QString());
             labLastResultText =
                 makeLabel(gbInfo, "labLastResultText", QStringLiteral("Letztes Abfrageergebnis:"));
             labLastResultValue = makeWrappedLabel(gbInfo, "labLastResultValue", QString());

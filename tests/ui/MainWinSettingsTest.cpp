@@ -656,6 +656,13 @@ TEST_F(SettingsWindowTest, LaterShowingsNeitherRefillNorApply) {
     EXPECT_EQ(win->Ui().leUserName->text(), "pim");
 }
 
+TEST_F(SettingsWindowTest, InformationIsEmptyUntilTheFirstResult) {
+    StartShown();
+    EXPECT_EQ(win->Ui().labCallsValue->text(), "");
+    EXPECT_EQ(win->Ui().labCallErrorsValue->text(), "");
+    EXPECT_EQ(win->Ui().labLastResultValue->text(), "");
+}
+
 TEST_F(SettingsWindowTest, WindowHasAFixedSizeWithoutMinimiseOrMaximise) {
     StartShown();
     const QSize size = win->size();

@@ -40,9 +40,9 @@ void TMainWin::btnUpdateCheckClick() {
 }
 
 void TMainWin::ShowUpdateResult(const rUpdateResult& result) {
-    // A list whose first entry could not be read announces nothing: there is
-    // no version to offer, so it reads like a list without entries.
-    const bool update = result.Received && result.HasEntries && !result.Versions.empty();
+    // An entry was met: the list announces an update, even when the entry
+    // itself could not be read completely.
+    const bool update = result.Received && result.HasEntries;
     ui_.imgUpdate->setVisible(update);
     ui_.labUpdLink->setVisible(update);
     ui_.labUpdResult->setVisible(!update);

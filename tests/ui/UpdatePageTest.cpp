@@ -176,9 +176,9 @@ TEST_F(UpdatePageTest, EachOutcomeHasItsPage) {
          FakeResponse::Ok(
              Document(kNewer + kOlder).substr(0, Document(kNewer + kOlder).rfind("<newslist>"))),
          true, "1.3.0.0", "", 1},
-        // Nothing complete to offer: no announcement of an update.
-        {"broken first entry", FakeResponse::Ok(Document(broken + kNewer)), false, "", kNoUpdate,
-         0},
+        // An entry was met, so the update is announced; it has nothing to list
+        // and names the version read before the entry broke.
+        {"broken first entry", FakeResponse::Ok(Document(broken + kNewer)), true, "9.9", "", 0},
     };
     StartQuiet();
     for (const Case& c : cases) {

@@ -121,10 +121,28 @@ void tConfig::LoadFromIni() {
     TrayIconReducedColors = ini.ReadBool(s, "TrayIconReducedColors", d.TrayIconReducedColors);
 }
 
+namespace {
+// Creates folder and whichever of its parents are missing. A fresh Linux
+// account may not have the data folder the settings folder lives in yet;
+// stopping at the first missing level would lose the settings.
+bool CreateFolderPath(std::string folder) {
+    while (folder.size() > 1 && folder.back() == PathDelim) {
+        folder.pop_back();
+    }
+    if (folder.empty() || Platform().DirectoryExists(folder)) {
+        return true;
+    }
+    const std::string parent = ExtractFilePath(folder);
+    if (!parent.empty() && parent != folder && !CreateFolderPath(parent)) {
+        return false;
+    }
+    return Platform().CreateDirectory(folder);
+}
+} // namespace
+
 void tConfig::SaveToIni() {
     const std::string folder = ExtractFilePath(Filename());
-    if (!folder.empty() && !Platform().DirectoryExists(folder) &&
-        !Platform().CreateDirectory(folder)) {
+    if (!folder.empty() && !Platform().DirectoryExists(folder) && !CreateFolderPath(folder)) {
         ShowMessage(FolderErrorText + Filename());
     }
 

@@ -20,6 +20,10 @@ void TMainWin::CheckDranbin(bool forced) {
         return;
     }
     ui_.btnCheck->setEnabled(false);
+    // A proxy change still waiting for the last request goes in first.
+    if (clientConfigPending_) {
+        TryConfigureHttpClient();
+    }
     StartDranCheck(
         Config->UserName, myHttpCli_, forced,
         [this](const rDranbinInfo& info, bool f) { HandleDranbinInfo(info, f); }, invoker_,

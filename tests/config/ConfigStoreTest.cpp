@@ -245,6 +245,14 @@ TEST_F(ConfigSaveErrors, FolderThatCannotBeCreatedIsReportedAndTheSaveGoesOn) {
     EXPECT_EQ(messages[1], "In " + ConfigPath + " kann nicht geschrieben werden");
 }
 
+TEST_F(ConfigSaveErrors, MissingParentFoldersAreCreatedToo) {
+    // A fresh account may lack the data folder that holds the settings folder.
+    ConfigPath = platform.root / "fresh/.local/share/VexelReminder/vexrem.ini";
+    tConfig config;
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(fs::exists(ConfigPath));
+}
+
 TEST_F(ConfigSaveErrors, SaveThrowsWithThePathAndKeepsTheSettings) {
     tConfig config;
     config.Interval = 77;
@@ -288,8 +296,8 @@ TEST_F(ConfigSaveErrors, DefaultSinkWritesToStandardError) {
 TEST_F(ConfigSaveErrors, SinkCanBeReplacedAndRestored) {
     std::vector<std::string> mine;
     ConfigMessageSink old = SetConfigMessageSink([&](const std::string& m) { mine.push_back(m); });
-    ConfigPath =
-        platform.root / "none/deeper/vexrem.ini"; // two levels missing: one is created at most
+    WriteFileBytes(platform.root / "blocker", "x");
+    ConfigPath = platform.root / "blocker/deeper/vexrem.ini"; // cannot be created
     tConfig config;
     EXPECT_EQ(mine.size(), 2u);
     EXPECT_TRUE(messages.empty());

@@ -33,13 +33,13 @@ public:
 
     TempDir root;
     std::string userName = "tester";
-    std::string exePath;                  // <root>/bin/vexrem
-    std::string appData;                  // CSIDL_APPDATA
-    std::string commonAppData;            // CSIDL_COMMON_APPDATA
-    std::string startup;                  // CSIDL_STARTUP
-    std::string commonStartup;            // CSIDL_COMMON_STARTUP
-    std::string temp;                     // temp folder, without trailing separator
-    bool failSpecialFolders = false;      // every special folder is unknown
+    std::string exePath;             // <root>/bin/vexrem
+    std::string appData;             // CSIDL_APPDATA
+    std::string commonAppData;       // CSIDL_COMMON_APPDATA
+    std::string startup;             // CSIDL_STARTUP
+    std::string commonStartup;       // CSIDL_COMMON_STARTUP
+    std::string temp;                // temp folder, without trailing separator
+    bool failSpecialFolders = false; // every special folder is unknown
 
 private:
     mutable std::mutex mutex_;

@@ -79,9 +79,6 @@ void TMainWin::FormCreate() {
     settingsShown_ = false;
     lastCheckFailed_ = false;
 
-    for (QTimer* t : {&timerStartupDelay_, &timerPopup_}) {
-        t->setSingleShot(false);
-    }
     connect(&timerStartupDelay_, &QTimer::timeout, this, &TMainWin::timerStartupDelayTimer);
     connect(&timerCheck_, &QTimer::timeout, this, &TMainWin::timerCheckTimer);
     connect(&timerErrorIcon_, &QTimer::timeout, this, &TMainWin::timerErrorIconTimer);
@@ -97,14 +94,8 @@ void TMainWin::FormCreate() {
     });
 
     // 4. The configuration (loads and saves the user's section).
-    try {
-        Config = std::make_unique<tConfig>();
-    } catch (const std::exception& e) {
-        // The settings in memory are complete; only the file could not be
-        // written. Say so and run with them.
-        QMessageBox::warning(nullptr, QStringLiteral("VexelReminder"),
-                             QString::fromLocal8Bit(e.what()));
-    }
+    // Never throws for a failing save: that is told through the message sink.
+    Config = std::make_unique<tConfig>();
     // 5. Start-up delay.
     timerStartupDelay_.setInterval(Config->StartupDelay * 1000);
     // 6. INI file line.

@@ -49,10 +49,6 @@ void TMainWin::HandleDranbinInfo(const rDranbinInfo& info, bool forced) {
     ui_.btnCheck->setEnabled(false);
     ++calls_;
     lastResult_ = info;
-    if (lastResult_.Error) {
-        // A failed check stores no count, so the next positive one is news.
-        lastResult_.Count = 0;
-    }
     if (info.Error) {
         ++callErrors_;
         SetErrorState(true, info.Text);

@@ -73,17 +73,19 @@ std::optional<unsigned short> ParsePort(std::string_view s) {
     return static_cast<unsigned short>(v);
 }
 
+std::string Hex(char c) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    const auto b = static_cast<unsigned char>(c);
+    return {digits[b >> 4], digits[b & 15]};
+}
+
 // For failure texts: control bytes written out, and no endless value.
 std::string Quoted(std::string_view s) {
     std::string out = "\"";
     constexpr std::size_t kMaxShown = 200;
     for (char c : s.substr(0, kMaxShown)) {
         if (IsControl(c)) {
-            static constexpr char hex[] = "0123456789ABCDEF";
-            const auto b = static_cast<unsigned char>(c);
-            out += "\\x";
-            out += hex[b >> 4];
-            out += hex[b & 15];
+            out += "\\x" + Hex(c);
         } else {
             out += c;
         }
@@ -226,12 +228,20 @@ std::optional<Url> ParseHttpUrl(std::string_view text, std::string* why = nullpt
         }
         url.port = *port;
     }
+    std::string target;
     for (char c : url.target) {
         // A blank would end the path in the request line.
         if (c == ' ') {
             return refuse("Leerzeichen in der Adresse");
         }
+        // The request line is ASCII; servers do send raw UTF-8 in a Location.
+        if (static_cast<unsigned char>(c) >= 128) {
+            target += '%' + Hex(c);
+        } else {
+            target += c;
+        }
     }
+    url.target = std::move(target);
     return url;
 }
 

@@ -31,12 +31,24 @@ namespace {
 
 constexpr int kMaxRedirects = 5;
 constexpr std::uint32_t kHeaderLimit = 64 * 1024;
+// The most unparsed bytes kept while reading: the parser consumes body bytes
+// as they come, so only a header, a chunk-size line with its extensions or
+// the trailer has to fit, and each of them ends the reply when it does not.
+constexpr std::size_t kReadBufferLimit = kHeaderLimit;
 
 struct Url {
     std::string host; // without brackets for IPv6 literals
     unsigned short port = 80;
     std::string target; // path and query, at least "/"
 };
+
+bool IsControl(char c) {
+    return static_cast<unsigned char>(c) < 32 || c == 127;
+}
+
+bool IsAlnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 bool IsDigits(std::string_view s) {
     if (s.empty()) {
@@ -61,6 +73,29 @@ std::optional<unsigned short> ParsePort(std::string_view s) {
     return static_cast<unsigned short>(v);
 }
 
+std::string Hex(char c) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    const auto b = static_cast<unsigned char>(c);
+    return {digits[b >> 4], digits[b & 15]};
+}
+
+// For failure texts: control bytes written out, and no endless value.
+std::string Quoted(std::string_view s) {
+    std::string out = "\"";
+    constexpr std::size_t kMaxShown = 200;
+    for (char c : s.substr(0, kMaxShown)) {
+        if (IsControl(c)) {
+            out += "\\x" + Hex(c);
+        } else {
+            out += c;
+        }
+    }
+    if (s.size() > kMaxShown) {
+        out += "...";
+    }
+    return out + "\"";
+}
+
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size()) {
         return false;
@@ -73,7 +108,71 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     return true;
 }
 
-std::optional<Url> ParseHttpUrl(std::string_view text) {
+// A host name of letters, digits and inner hyphens per label, or a dotted
+// IPv4 address. Anything else (blanks, percent signs, non-ASCII) would reach
+// the Host line and, through a proxy, the request line as it is.
+bool IsValidHost(std::string_view host) {
+    if (host.size() > 1 && host.back() == '.') {
+        host.remove_suffix(1); // the fully qualified form
+    }
+    if (host.empty() || host.size() > 253) {
+        return false;
+    }
+    std::string_view last;
+    for (std::string_view rest = host;;) {
+        const std::size_t dot = rest.find('.');
+        const std::string_view label = rest.substr(0, dot);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-') {
+            return false;
+        }
+        for (char c : label) {
+            if (!IsAlnum(c) && c != '-') {
+                return false;
+            }
+        }
+        last = label;
+        if (dot == std::string_view::npos) {
+            break;
+        }
+        rest = rest.substr(dot + 1);
+    }
+    if (IsDigits(last)) {
+        // No top-level name is all digits: this must be a whole IPv4
+        // address, not a short form like "127.1" that the resolver would
+        // read in its own way.
+        error_code ec;
+        asio::ip::make_address_v4(std::string(host), ec);
+        return !ec;
+    }
+    return true;
+}
+
+bool IsValidIpv6(std::string_view host) {
+    for (char c : host) {
+        // No zone index: "%" has no place in a Host line.
+        if (!std::isxdigit(static_cast<unsigned char>(c)) && c != ':' && c != '.') {
+            return false;
+        }
+    }
+    error_code ec;
+    asio::ip::make_address_v6(std::string(host), ec);
+    return !ec;
+}
+
+// why, when given, receives the reason a URL is refused, where there is more
+// to say than that it is not an http URL.
+std::optional<Url> ParseHttpUrl(std::string_view text, std::string* why = nullptr) {
+    auto refuse = [why](std::string reason) -> std::optional<Url> {
+        if (why != nullptr) {
+            *why = std::move(reason);
+        }
+        return std::nullopt;
+    };
+    for (char c : text) {
+        if (IsControl(c)) {
+            return refuse("Steuerzeichen in der Adresse");
+        }
+    }
     constexpr std::string_view scheme = "http://";
     if (!StartsWithNoCase(text, scheme)) {
         return std::nullopt;
@@ -93,42 +192,56 @@ std::optional<Url> ParseHttpUrl(std::string_view text) {
         return std::nullopt; // credentials in the address are not supported
     }
     std::string_view portText;
+    bool validHost = false;
     if (!authority.empty() && authority[0] == '[') {
         std::size_t close = authority.find(']');
         if (close == std::string_view::npos) {
-            return std::nullopt;
+            return refuse("Rechnername " + Quoted(authority) + " ungültig");
         }
         url.host = std::string(authority.substr(1, close - 1));
+        validHost = IsValidIpv6(url.host);
         std::string_view after = authority.substr(close + 1);
         if (!after.empty()) {
             if (after[0] != ':') {
-                return std::nullopt;
+                return refuse("Rechnername " + Quoted(authority) + " ungültig");
             }
             portText = after.substr(1);
         }
     } else {
         std::size_t colon = authority.find(':');
         url.host = std::string(authority.substr(0, colon));
+        validHost = IsValidHost(url.host);
         if (colon != std::string_view::npos) {
             portText = authority.substr(colon + 1);
         }
     }
     if (url.host.empty()) {
-        return std::nullopt;
+        return refuse("Rechnername fehlt");
+    }
+    if (!validHost) {
+        return refuse("Rechnername " + Quoted(url.host) + " ungültig");
     }
     if (!portText.empty()) {
         auto port = ParsePort(portText);
         if (!port) {
-            return std::nullopt;
+            return refuse("Port " + Quoted(portText) + " ungültig");
         }
         url.port = *port;
     }
+    std::string target;
     for (char c : url.target) {
-        // Control bytes and blanks would break the request line.
-        if (static_cast<unsigned char>(c) <= 32 || c == 127) {
-            return std::nullopt;
+        // A blank would end the path in the request line.
+        if (c == ' ') {
+            return refuse("Leerzeichen in der Adresse");
+        }
+        // The request line is ASCII; servers do send raw UTF-8 in a Location.
+        if (static_cast<unsigned char>(c) >= 128) {
+            target += '%' + Hex(c);
+        } else {
+            target += c;
         }
     }
+    url.target = std::move(target);
     return url;
 }
 
@@ -145,16 +258,16 @@ std::string AbsoluteUrl(const Url& url) {
 }
 
 // Resolves a Location value against the URL that answered with it.
-std::optional<Url> ResolveLocation(const Url& base, std::string_view location) {
+std::optional<Url> ResolveLocation(const Url& base, std::string_view location, std::string* why) {
     if (StartsWithNoCase(location, "http://")) {
-        return ParseHttpUrl(location);
+        return ParseHttpUrl(location, why);
     }
     if (location.find("://") != std::string_view::npos) {
         return std::nullopt; // another scheme (https, ftp) cannot be followed here
     }
     std::string target;
     if (location.substr(0, 2) == "//") {
-        return ParseHttpUrl("http:" + std::string(location));
+        return ParseHttpUrl("http:" + std::string(location), why);
     }
     if (!location.empty() && location[0] == '/') {
         target = std::string(location);
@@ -166,11 +279,7 @@ std::optional<Url> ResolveLocation(const Url& base, std::string_view location) {
             target = path.substr(0, path.rfind('/') + 1) + std::string(location);
         }
     }
-    return ParseHttpUrl("http://" + HostForHeader(base) + target);
-}
-
-std::string Quoted(std::string_view s) {
-    return "\"" + std::string(s) + "\"";
+    return ParseHttpUrl("http://" + HostForHeader(base) + target, why);
 }
 
 std::string DurationText(std::chrono::milliseconds d) {
@@ -343,7 +452,7 @@ private:
         http::response_parser<http::string_body> parser;
         parser.header_limit(kHeaderLimit);
         parser.body_limit(settings_.maxBody);
-        beast::flat_buffer buffer;
+        beast::flat_buffer buffer(kReadBufferLimit);
         bool done = false;
         error_code result;
         // Header first: with eager parsing (as async_read does it) this Beast
@@ -373,6 +482,11 @@ private:
             if (result == http::error::body_limit) {
                 throw HttpError("Antwort von " + peer_ + " zu lang (Grenze " +
                                 std::to_string(settings_.maxBody) + " Bytes)");
+            }
+            if (result == http::error::buffer_overflow || result == http::error::header_limit) {
+                throw HttpError("Antwort von " + peer_ + " zu lang (Grenze " +
+                                std::to_string(kReadBufferLimit) +
+                                " Bytes für Kopf- und Chunk-Zeilen)");
             }
             if (result == http::error::end_of_stream) {
                 throw HttpError("Verbindung von " + peer_ + " ohne Antwort beendet");
@@ -415,6 +529,10 @@ private:
 
 bool IsRedirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+std::string Reason(const std::string& why) {
+    return why.empty() ? std::string() : " (" + why + ")";
 }
 
 std::string BuildRequest(const Settings& s, const Url& url, bool viaProxy, bool withAuth) {
@@ -564,9 +682,10 @@ void THttpClient::Get(const std::string& urlText, std::string& sink) {
         std::lock_guard lock(impl_->mutex);
         settings = impl_->settings;
     }
-    auto url = ParseHttpUrl(urlText);
+    std::string why;
+    auto url = ParseHttpUrl(urlText, &why);
     if (!url) {
-        throw HttpError("Adresse " + Quoted(urlText) + " nicht verwendbar");
+        throw HttpError("Adresse " + Quoted(urlText) + " nicht verwendbar" + Reason(why));
     }
     const bool viaProxy = !settings.proxy.host.empty();
     unsigned short proxyPort = 80;
@@ -607,9 +726,11 @@ void THttpClient::Get(const std::string& urlText, std::string& sink) {
             continue;
         }
         if (IsRedirect(r.status) && r.hasLocation && redirects < kMaxRedirects) {
-            auto next = ResolveLocation(*url, r.location);
+            why.clear();
+            auto next = ResolveLocation(*url, r.location, &why);
             if (!next) {
-                throw HttpError("Umleitung auf " + Quoted(r.location) + " nicht verwendbar");
+                throw HttpError("Umleitung auf " + Quoted(r.location) + " nicht verwendbar" +
+                                Reason(why));
             }
             ++redirects;
             url = next;

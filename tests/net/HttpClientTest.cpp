@@ -180,7 +180,7 @@ TEST_F(HttpClientTest, FiveRedirectionsAreFollowedAbsoluteAndRelative) {
     server.Enqueue(FakeResponse::Redirect(303, "/three"));
     server.Enqueue(
         FakeResponse::Redirect(307, "//127.0.0.1:" + std::to_string(server.Port()) + "/four"));
-    server.Enqueue(FakeResponse::Redirect(308, "/five"));
+    server.Enqueue(FakeResponse::Redirect(308, "/f\xc3\xbcnf"));
     server.Enqueue(FakeResponse::Ok("arrived"));
     EXPECT_EQ(Get(server.BaseUrl() + "/start"), "arrived");
     const auto r = server.Requests();
@@ -189,7 +189,7 @@ TEST_F(HttpClientTest, FiveRedirectionsAreFollowedAbsoluteAndRelative) {
     EXPECT_EQ(r[2].substr(0, 18), "GET /a/two?x=1 HTT");
     EXPECT_EQ(r[3].substr(0, 16), "GET /three HTTP/");
     EXPECT_EQ(r[4].substr(0, 15), "GET /four HTTP/");
-    EXPECT_EQ(r[5].substr(0, 15), "GET /five HTTP/");
+    EXPECT_EQ(r[5].substr(0, 21), "GET /f%C3%BCnf HTTP/1"); // the request line stays ASCII
 }
 
 TEST_F(HttpClientTest, SixthRedirectionEndsTheRequestWithItsBody) {
@@ -220,10 +220,67 @@ TEST_F(HttpClientTest, RedirectionWithoutLocationIsThePage) {
     EXPECT_EQ(Get(server.BaseUrl() + "/"), "nowhere to go");
 }
 
-TEST_F(HttpClientTest, RedirectionToAnotherSchemeFails) {
-    server.Enqueue(FakeResponse::Redirect(301, "https://secure.example/"));
-    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }),
-              "Umleitung auf \"https://secure.example/\" nicht verwendbar");
+TEST_F(HttpClientTest, RedirectionTargetsAreCheckedBeforeAnythingIsSent) {
+    const std::string port = std::to_string(server.Port());
+    const std::string unusable = "Umleitung auf ";
+    const struct {
+        std::string location; // as the server sends it, after "Location: "
+        std::string failure;  // "" for a target that is followed
+    } table[] = {
+        {"https://secure.example/", unusable + "\"https://secure.example/\" nicht verwendbar"},
+        {"http://a b/",
+         unusable + "\"http://a b/\" nicht verwendbar (Rechnername \"a b\" ungültig)"},
+        // A folded line becomes one value with a blank in it.
+        {"http://a\r\n b/",
+         unusable + "\"http://a b/\" nicht verwendbar (Rechnername \"a b\" ungültig)"},
+        {"http://host:0/", unusable + "\"http://host:0/\" nicht verwendbar (Port \"0\" ungültig)"},
+        {"http://host:65536/",
+         unusable + "\"http://host:65536/\" nicht verwendbar (Port \"65536\" ungültig)"},
+        // The reply parser already refuses other control bytes in a value.
+        {"http://ho\x01st/", "Antwort von " + HostPort() + " ist kein HTTP"},
+        {"/a\tb", unusable + "\"/a\\x09b\" nicht verwendbar (Steuerzeichen in der Adresse)"},
+        {"http://[::1/",
+         unusable + "\"http://[::1/\" nicht verwendbar (Rechnername \"[::1\" ungültig)"},
+        {"http://[::1%25lo]/",
+         unusable + "\"http://[::1%25lo]/\" nicht verwendbar (Rechnername \"::1%25lo\" ungültig)"},
+        {"http://127.1/",
+         unusable + "\"http://127.1/\" nicht verwendbar (Rechnername \"127.1\" ungültig)"},
+        {"http://localhost:" + port + "/next", ""},
+    };
+    for (bool viaProxy : {false, true}) {
+        if (viaProxy) {
+            UseServerAsProxy();
+        }
+        for (const auto& row : table) {
+            SCOPED_TRACE(row.location + (viaProxy ? " via proxy" : ""));
+            server.SetHandler([&](const std::string& request) {
+                if (request.find("/next ") != std::string::npos) {
+                    return FakeResponse::Ok("followed");
+                }
+                FakeResponse r;
+                r.raw = "HTTP/1.0 302 Found\r\nLocation: " + row.location +
+                        "\r\nContent-Length: 0\r\n\r\n";
+                return r;
+            });
+            const std::size_t before = server.RequestCount();
+            std::string page;
+            EXPECT_EQ(FailureOf([&] { page = Get(server.BaseUrl() + "/"); }), row.failure);
+            if (!row.failure.empty()) {
+                EXPECT_EQ(server.RequestCount(), before + 1);
+                continue;
+            }
+            EXPECT_EQ(page, "followed");
+            ASSERT_EQ(server.RequestCount(), before + 2);
+            EXPECT_EQ(server.Requests().back(),
+                      ExpectedRequest(viaProxy ? row.location : "/next", "localhost:" + port));
+        }
+    }
+    // An IPv6 literal is a valid target: through the proxy nothing needs to listen there.
+    server.SetHandler({});
+    server.Enqueue(FakeResponse::Redirect(302, "http://[::1]:8080/v6"));
+    server.Enqueue(FakeResponse::Ok("followed"));
+    EXPECT_EQ(Get("http://game.example/"), "followed");
+    EXPECT_EQ(server.Requests().back(), ExpectedRequest("http://[::1]:8080/v6", "[::1]:8080"));
 }
 
 // --- failures of the connection ----------------------------------------------------
@@ -275,11 +332,46 @@ TEST_F(HttpClientTest, OversizedBodyFails) {
     EXPECT_NE(FailureOf([&] { Get(server.BaseUrl() + "/"); }).find("zu lang"), std::string::npos);
 }
 
+TEST_F(HttpClientTest, EndlessLinesAroundTheBodyFailAsTooLongWithoutKeepingThem) {
+    const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    const std::string tooLong =
+        "Antwort von " + HostPort() + " zu lang (Grenze 65536 Bytes für Kopf- und Chunk-Zeilen)";
+    const struct {
+        std::string name, start, repeated; // start, then repeated until a few MB
+    } table[] = {
+        {"header line", "HTTP/1.1 200 OK\r\nX-Long: ", "h"},
+        {"chunk extension", chunked + "1;", "e"},
+        {"zeros in the chunk size", chunked, "0"},
+        {"blanks after the chunk size", chunked + "1", " "},
+        {"trailer", chunked + "0\r\n", "X-Trailer: 0123456789\r\n"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        FakeResponse endless;
+        endless.raw = row.start;
+        while (endless.raw.size() < 4u << 20) {
+            endless.raw += row.repeated;
+        }
+        server.Enqueue(endless);
+        EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }), tooLong);
+    }
+    // Within the limits a chunked reply arrives whole.
+    FakeResponse fine;
+    fine.raw = chunked + "5;name=value\r\nhello\r\nA\r\n, 10 bytes\r\n0\r\nX-Trailer: y\r\n\r\n";
+    server.Enqueue(fine);
+    EXPECT_EQ(Get(server.BaseUrl() + "/"), "hello, 10 bytes");
+}
+
 TEST_F(HttpClientTest, DefaultBodyLimitIsSixteenMebibytes) {
     server.Enqueue(FakeResponse::Ok(std::string(THttpClient::kDefaultMaxBodySize, 'v')));
     EXPECT_EQ(Get(server.BaseUrl() + "/").size(), THttpClient::kDefaultMaxBodySize);
     server.Enqueue(FakeResponse::Ok(std::string(THttpClient::kDefaultMaxBodySize + 1, 'v')));
     EXPECT_NE(FailureOf([&] { Get(server.BaseUrl() + "/"); }).find("zu lang"), std::string::npos);
+    FakeResponse chunked; // one chunk much larger than any read
+    chunked.raw = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1000000\r\n" +
+                  std::string(THttpClient::kDefaultMaxBodySize, 'c') + "\r\n0\r\n\r\n";
+    server.Enqueue(chunked);
+    EXPECT_EQ(Get(server.BaseUrl() + "/").size(), THttpClient::kDefaultMaxBodySize);
 }
 
 TEST_F(HttpClientTest, AnswerThatIsNotHttpFails) {
@@ -309,8 +401,11 @@ TEST_F(HttpClientTest, TruncatedBodyFails) {
 TEST_F(HttpClientTest, UnusableAddressesFailBeforeAnyConnection) {
     EXPECT_EQ(FailureOf([&] { Get("https://x.example/"); }),
               "Adresse \"https://x.example/\" nicht verwendbar");
+    EXPECT_EQ(
+        FailureOf([&] { Get("http://x.example/a\x7f"); }),
+        "Adresse \"http://x.example/a\\x7F\" nicht verwendbar (Steuerzeichen in der Adresse)");
     EXPECT_EQ(FailureOf([&] { Get("http://x.example:99999/"); }),
-              "Adresse \"http://x.example:99999/\" nicht verwendbar");
+              "Adresse \"http://x.example:99999/\" nicht verwendbar (Port \"99999\" ungültig)");
     client.SetProxy(HttpProxy{"127.0.0.1", "70000", "", ""});
     EXPECT_EQ(FailureOf([&] { Get("http://x.example/"); }),
               "Proxy-Port \"70000\" nicht verwendbar");

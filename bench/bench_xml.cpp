@@ -196,6 +196,20 @@ const Shape kShapes[] = {
          return Repeat("<versioninfos><news>", "&amp;", UnitsFor(kBodyLimit, "&amp;"),
                        "</news></versioninfos>");
      }},
+    {"dupattrs16m",
+     [] {
+         return Repeat("<versioninfos><versioninfo", " a=x", UnitsFor(kBodyLimit, " a=x"),
+                       "/></versioninfos>");
+     }},
+    {"longnames16m", // the most bytes per node: every name is kept three times
+     [] {
+         const std::string unit = "<" + std::string(60, 'n') + "/>";
+         return Repeat("<versioninfos>", unit, UnitsFor(kBodyLimit, unit), "</versioninfos>");
+     }},
+    {"name16m",
+     [] {
+         return "<versioninfos><" + std::string(kBodyLimit - 64, 'n') + "/></versioninfos>";
+     }},
     {"text16m",
      [] {
          return Repeat("<versioninfos><news>", "x", UnitsFor(kBodyLimit, "x"),

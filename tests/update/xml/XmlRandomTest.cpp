@@ -53,8 +53,20 @@ public:
         return doc;
     }
 
-private:
     int Pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
+
+    // Text without "<": entities, near-entities and plain bytes.
+    std::string Text(int pieces) {
+        static const char* const kPieces[] = {"&amp;",    "&lt;",  "&gt;", "&quot;", "&apos;",
+                                              "&amp;lt;", "&#65;", "&",    ";",      "x",
+                                              "ab c",     "'",     ">"};
+        std::string out;
+        for (int i = 0; i < pieces; ++i)
+            out += kPieces[Pick(static_cast<int>(std::size(kPieces)))];
+        return out;
+    }
+
+private:
     bool Chance(int oneIn) { return Pick(oneIn) == 0; }
     std::string Name() {
         static const char* const kNames[] = {"r", "v", "p:q", "news", "a-b", "x1"};
@@ -128,28 +140,8 @@ TEST(RandomDocuments, EveryOutcomeIsATreeOrAKnownError) {
 }
 
 // Shapes a hostile site would send, kept small: many attributes with names
-// given again, nesting around the depth bound, long runs of siblings, and
-// long texts full of entities. Each is checked against what it must load to.
-class HostileMaker {
-public:
-    explicit HostileMaker(std::uint32_t seed) : rng_(seed) {}
-
-    int Pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
-
-    // Text without "<": entities, near-entities and plain bytes.
-    std::string Text(int pieces) {
-        static const char* const kPieces[] = {"&amp;",    "&lt;",  "&gt;", "&quot;", "&apos;",
-                                              "&amp;lt;", "&#65;", "&",    ";",      "x",
-                                              "ab c",     "'",     ">"};
-        std::string out;
-        for (int i = 0; i < pieces; ++i)
-            out += kPieces[Pick(static_cast<int>(std::size(kPieces)))];
-        return out;
-    }
-
-private:
-    std::mt19937 rng_;
-};
+// given again, nesting around the depth bound, long runs of siblings, long
+// texts full of entities. Each is checked against what it must load to.
 
 // The five entities decoded left to right, nothing else.
 std::string Decoded(std::string_view s) {
@@ -178,7 +170,7 @@ TRef<TXmlDDocument> Loaded(const std::string& text) {
     return doc;
 }
 
-void ManyAttributes(HostileMaker& make) {
+void ManyAttributes(DocumentMaker& make) {
     // Few names, many attributes: a name comes again and again.
     const int names = 1 + make.Pick(60);
     std::vector<std::pair<std::string, std::string>> expected; // first place, last value
@@ -206,10 +198,10 @@ void ManyAttributes(HostileMaker& make) {
     }
 }
 
-void DeepNesting(HostileMaker& make) {
+void DeepNesting(DocumentMaker& make) {
     // Mostly at the bound, where one level decides.
     const int depth = make.Pick(3) == 0 ? 1 + make.Pick(50) : kMaxLoadDepth - 2 + make.Pick(5);
-    const std::string text = make.Text(make.Pick(5));
+    const std::string text = make.Text(make.Pick(3000)); // past the reader's chunk at times
     const bool closed = make.Pick(2) == 0;
     std::string doc;
     for (int i = 0; i < depth; ++i)
@@ -234,7 +226,7 @@ void DeepNesting(HostileMaker& make) {
     EXPECT_EQ(levels, depth);
 }
 
-void ManySiblings(HostileMaker& make) {
+void ManySiblings(DocumentMaker& make) {
     struct Node {
         const char* read;
         const char* written;
@@ -249,7 +241,7 @@ void ManySiblings(HostileMaker& make) {
     std::string expected = "<r>";
     int children = 0;
     bool afterText = false;
-    for (int i = make.Pick(4000); i > 0; --i) {
+    for (int i = 1 + make.Pick(4000); i > 0; --i) {
         if (make.Pick(3) == 0) {
             const std::string text = make.Text(1 + make.Pick(3));
             doc += text;
@@ -269,40 +261,18 @@ void ManySiblings(HostileMaker& make) {
     auto tree = Loaded(doc);
     EXPECT_EQ(tree->FindChild("r")->ChildNodes().Count(), children);
     const std::string xml = tree->Xml();
-    const auto diff = std::mismatch(xml.begin(), xml.end(), expected.begin(), expected.end());
-    EXPECT_EQ(xml.size(), expected.size());
-    EXPECT_TRUE(diff.first == xml.end())
-        << "differs at " << (diff.first - xml.begin()) << ": "
-        << std::string(diff.first, std::min(diff.first + 40, xml.end())) << " | "
-        << std::string(diff.second, std::min(diff.second + 40, expected.end()));
-}
-
-void LongText(HostileMaker& make) {
-    // Past the reader's 8191-byte chunk now and then.
-    const std::string text = make.Text(make.Pick(6000));
-    auto tree = Loaded("<r>" + text + "</r>");
-    const std::string decoded = Decoded(text);
-    EXPECT_EQ(tree->NodeText(), decoded);
-    EXPECT_EQ(Loaded(tree->Xml())->NodeText(), decoded);
+    EXPECT_TRUE(xml == expected)
+        << "written back differs from byte "
+        << std::mismatch(xml.begin(), xml.end(), expected.begin(), expected.end()).first -
+               xml.begin();
 }
 
 TEST(RandomDocuments, HostileShapesLoadToWhatTheySayOrAreRefused) {
-    HostileMaker make(20261208);
-    for (int i = 0; i < 400 && !::testing::Test::HasFailure(); ++i) {
-        switch (i % 4) {
-        case 0:
-            ManyAttributes(make);
-            break;
-        case 1:
-            DeepNesting(make);
-            break;
-        case 2:
-            ManySiblings(make);
-            break;
-        default:
-            LongText(make);
-            break;
-        }
+    DocumentMaker make(20261208);
+    for (int i = 0; i < 300 && !::testing::Test::HasFailure(); ++i) {
+        ManyAttributes(make);
+        DeepNesting(make);
+        ManySiblings(make);
     }
 }
 

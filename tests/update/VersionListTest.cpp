@@ -221,17 +221,18 @@ TEST(VersionList, DocumentsBeyondTheLoaderBoundsAreRefusedWithTheirText) {
         return "<versioninfos>" + Entry("1.0", "d", "") + fill + "</versioninfos>";
     };
     struct Case {
-        std::string atBound, beyond;
+        std::string atBound, beyond; // atBound empty: not worth another 250000 nodes
         const char* text;
     };
     const Case cases[] = {
         {nested(xml::kMaxLoadDepth), nested(xml::kMaxLoadDepth + 1),
          "XML-Dokument zu tief verschachtelt (Grenze 1000 Ebenen)"},
-        {wide(xml::kMaxLoadNodes), wide(xml::kMaxLoadNodes + 1),
-         "XML-Dokument zu umfangreich (Grenze 250000 Knoten)"},
+        {"", wide(xml::kMaxLoadNodes + 1), "XML-Dokument zu umfangreich (Grenze 250000 Knoten)"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Read(c.atBound).Versions.size(), 1u) << c.text;
+        if (!c.atBound.empty()) {
+            EXPECT_EQ(Read(c.atBound).Versions.size(), 1u) << c.text;
+        }
         rUpdateResult r;
         try {
             ReadVersionList(c.beyond, r);

@@ -299,11 +299,11 @@ int LoadOnce(const char* name) {
         auto tree = MakeRef<TXmlDDocument>();
         try {
             tree->LoadFromString(doc);
-            nodes = CountNodes(*tree);
             outcome = "loaded";
         } catch (const std::exception& e) {
             outcome = std::string("refused: ") + e.what();
         }
+        nodes = CountNodes(*tree); // of a refused load: the tree as far as it got
         rssLoaded = PeakRssKiB();
         // Writing back and the element text: neither may be worse than linear.
         double t = CpuSeconds();

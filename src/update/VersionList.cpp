@@ -35,7 +35,14 @@ void ReadVersionList(std::string body, rUpdateResult& result) {
     result.Versions.clear();
 
     auto document = xml::MakeRef<xml::TXmlDDocument>();
-    document->LoadFromString(body);
+    try {
+        document->LoadFromString(body);
+    } catch (const xml::EXmlLimit&) {
+        // A body refused for its size was not read at all: the page is to show
+        // the failure, not that no update is needed.
+        result.Received = false;
+        throw;
+    }
 
     // A document type declaration carries the root's name too; the list is
     // the element.

@@ -34,6 +34,9 @@ struct rUpdateResult {
 // Received, starts an empty Versions list and reads the document into result.
 // Throws (an XML error, or std::runtime_error for a missing element) at the
 // first thing it cannot read; the entries completed before stay in result.
+// A document beyond the bounds of the XML loader (too deep, too many nodes)
+// counts as not received: Received is cleared again, so its refusal is shown
+// as the failure of the check.
 void ReadVersionList(std::string body, rUpdateResult& result);
 
 } // namespace vexrem

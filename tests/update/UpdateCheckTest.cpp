@@ -144,6 +144,16 @@ TEST_F(UpdateCheckTest, UnreadableBodyIsReceivedWithAnErrorText) {
     EXPECT_FALSE(r.ErrorText.empty());
 }
 
+TEST_F(UpdateCheckTest, RefusedListIsAFailureWithItsText) {
+    std::string deep = "<versioninfos>";
+    for (int i = 0; i < 1000; ++i)
+        deep += "<versioninfo>";
+    server.Enqueue(FakeResponse::Ok(deep));
+    const rUpdateResult r = Check();
+    EXPECT_FALSE(r.Received);
+    EXPECT_EQ(r.ErrorText, "XML-Dokument zu tief verschachtelt (Grenze 1000 Ebenen)");
+}
+
 TEST_F(UpdateCheckTest, UnauthorisedPageIsReadLikeAnyBody) {
     server.Enqueue(FakeResponse::Status(401, "Unauthorized", kList));
     const rUpdateResult r = Check();

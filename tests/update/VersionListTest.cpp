@@ -1,6 +1,8 @@
 // Reading the version list document into an update result.
 #include "update/VersionList.h"
 
+#include "update/xml/XmlDom.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -195,6 +197,51 @@ TEST(VersionList, BrokenEntryEndsTheReadingAndIsDropped) {
         EXPECT_TRUE(r.HasEntries) << c.what;
         EXPECT_EQ(r.NewestVersion, c.newestWhenFirst) << c.what;
         EXPECT_TRUE(r.Versions.empty()) << c.what;
+    }
+}
+
+// --- documents beyond the bounds of the loader -------------------------------------------
+
+// A refused document is a failure of the check with a text for the user, not a
+// list that needs no update. Up to the bounds a list still reads.
+TEST(VersionList, DocumentsBeyondTheLoaderBoundsAreRefusedWithTheirText) {
+    const auto nested = [](int depth) { // versioninfos/versioninfo/newslist/news/b/b/...
+        std::string open, close;
+        for (int i = 4; i < depth; ++i) {
+            open += "<b>";
+            close += "</b>";
+        }
+        return "<versioninfos>" + Entry("1.0", "d", "<news>" + open + close + "</news>") +
+               "</versioninfos>";
+    };
+    const auto wide = [](int nodes) { // the root, 6 nodes of the entry, the rest empty siblings
+        std::string fill;
+        for (int i = 7; i < nodes; ++i)
+            fill += "<x/>";
+        return "<versioninfos>" + Entry("1.0", "d", "") + fill + "</versioninfos>";
+    };
+    struct Case {
+        std::string atBound, beyond; // atBound empty: not worth another 250000 nodes
+        const char* text;
+    };
+    const Case cases[] = {
+        {nested(xml::kMaxLoadDepth), nested(xml::kMaxLoadDepth + 1),
+         "XML-Dokument zu tief verschachtelt (Grenze 1000 Ebenen)"},
+        {"", wide(xml::kMaxLoadNodes + 1), "XML-Dokument zu umfangreich (Grenze 250000 Knoten)"},
+    };
+    for (const Case& c : cases) {
+        if (!c.atBound.empty()) {
+            EXPECT_EQ(Read(c.atBound).Versions.size(), 1u) << c.text;
+        }
+        rUpdateResult r;
+        try {
+            ReadVersionList(c.beyond, r);
+            ADD_FAILURE() << "not refused: " << c.text;
+        } catch (const std::exception& e) {
+            EXPECT_STREQ(e.what(), c.text);
+        }
+        EXPECT_FALSE(r.Received) << c.text;
+        EXPECT_FALSE(r.HasEntries) << c.text;
     }
 }
 

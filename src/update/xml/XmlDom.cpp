@@ -4,6 +4,9 @@
 #include "update/xml/XmlReader.h"
 
 #include <array>
+#include <functional>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace vexrem::xml {
@@ -290,41 +293,71 @@ void TXmlDNode::LoadFromStream(std::istream& stream) {
     const auto badConstruct = [] {
         throw EXmlError(msg::kBadConstruct);
     };
+    int nodes = 0;
+    const auto countNode = [&nodes] {
+        if (++nodes > kMaxLoadNodes)
+            throw EXmlLimit(msg::kTooManyNodes + std::to_string(kMaxLoadNodes) +
+                            msg::kTooManyNodesUnit);
+    };
+    const auto append = [&countNode](TXmlDNode* parent, TXmlDNodeRef node) {
+        countNode();
+        parent->AppendChild(node.Get());
+    };
+    // The attributes of the element whose start tag is being read, by name:
+    // a start tag may hold any number of them, and a scan of those before
+    // for each one would make the load quadratic. The keys are the names held
+    // by the attribute nodes, which the element keeps alive. A tree rather than
+    // a hash: its worst case does not depend on names an attacker picks.
+    std::map<std::string_view, TXmlDAttribute*, std::less<>> attributes;
 
     for (TXmlToken token = reader.Next(); token != xtEnd; token = reader.Next()) {
         TXmlDNode* current = open.empty() ? this : open.back().Get();
         switch (token) {
         case xtProcessingInstruction:
-            current->AppendChild(
-                MakeRef<TXmlDProcessingInstruction>(reader.Name(), reader.Value()).Get());
+            append(current, MakeRef<TXmlDProcessingInstruction>(reader.Name(), reader.Value()));
             break;
         case xtDocumentType:
-            current->AppendChild(MakeRef<TXmlDDocumentType>(reader.Name()).Get());
+            append(current, MakeRef<TXmlDDocumentType>(reader.Name()));
             break;
         case xtComment:
-            current->AppendChild(MakeRef<TXmlDComment>(reader.Value()).Get());
+            append(current, MakeRef<TXmlDComment>(reader.Value()));
             break;
         case xtElementStart: {
+            if (open.size() >= static_cast<std::size_t>(kMaxLoadDepth))
+                throw EXmlLimit(msg::kTooDeep + std::to_string(kMaxLoadDepth) + msg::kTooDeepUnit);
             auto element = MakeRef<TXmlDElement>(reader.Name());
-            current->AppendChild(element.Get());
+            append(current, element);
             open.push_back(std::move(element));
+            attributes.clear();
             break;
         }
         case xtCData:
             if (open.empty())
                 badConstruct();
-            current->AppendChild(MakeRef<TXmlDCDATASection>(reader.Value()).Get());
+            append(current, MakeRef<TXmlDCDATASection>(reader.Value()));
             break;
-        case xtAttribute:
+        case xtAttribute: {
             if (open.empty())
                 badConstruct();
-            open.back()->SetAttribute(reader.Name(), Unescape(reader.Value()));
+            // As set attribute does it: a name given twice keeps its first
+            // place and takes the last value.
+            std::string value = Unescape(reader.Value());
+            const auto known = attributes.find(reader.Name());
+            if (known != attributes.end()) {
+                known->second->SetNodeValue(value);
+                break;
+            }
+            countNode();
+            auto attribute = MakeRef<TXmlDAttribute>(reader.Name(), value);
+            open.back()->Attributes().Insert(attribute.Get(), -1);
+            attributes.emplace(attribute->Name(), attribute.Get());
             break;
+        }
         case xtText:
             if (open.empty())
                 badConstruct();
             if (keepWhitespace || !IsIgnorableWhitespace(reader.Value()))
-                current->AppendChild(MakeRef<TXmlDText>(Unescape(reader.Value())).Get());
+                append(current, MakeRef<TXmlDText>(Unescape(reader.Value())));
             break;
         case xtElementEnd:
             if (open.empty())

@@ -37,6 +37,21 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A load refused because the document goes beyond what a load may build (see
+// kMaxLoadDepth, kMaxLoadNodes). Unlike the component's other errors its text
+// is meant for the user: it tells why a list was not read at all.
+class EXmlLimit : public EXmlError {
+public:
+    using EXmlError::EXmlError;
+};
+
+// Bounds of one load. A version list is a few levels deep and has a few hundred
+// nodes; the bounds keep a hostile body (up to the client's 16 MiB) to a
+// fraction of a second and some 100 MB instead of gigabytes. Nodes count every
+// node created, attributes included.
+inline constexpr int kMaxLoadDepth = 1000;
+inline constexpr int kMaxLoadNodes = 250000;
+
 // Throws the insertion-rule error when a parent of type parentType may not
 // hold a child of type childType.
 void CheckXmlInsertion(std::uint8_t parentType, std::uint8_t childType);
@@ -91,6 +106,8 @@ public:
     void ClearChildren();
     void ClearAttributes();
 
+    // Throws EXmlLimit beyond kMaxLoadDepth open elements or kMaxLoadNodes
+    // nodes; as with every load error, the tree stays as far as it got.
     void LoadFromStream(std::istream& stream);
     void LoadFromString(std::string_view text);
 

@@ -115,4 +115,12 @@ inline constexpr char kInsertIntoSelf[] =
     "\xF1\xE0\xEC\xEE\xE3\xEE \xF1\xE5\xE1\xFF \xE8\xEB\xE8 \xE2 \xF1\xE2\xEE\xE9 "
     "\xEF\xEE\xE4\xF3\xE7\xE5\xEB";
 
+// The refusals of a load beyond its bounds reach the user (the update page
+// shows them), so they are German, ASCII only, and end in a word rather than a
+// number: the failure text would read a trailing number as an error code.
+inline constexpr char kTooDeep[] = "XML-Dokument zu tief verschachtelt (Grenze ";
+inline constexpr char kTooDeepUnit[] = " Ebenen)";
+inline constexpr char kTooManyNodes[] = "XML-Dokument zu umfangreich (Grenze ";
+inline constexpr char kTooManyNodesUnit[] = " Knoten)";
+
 } // namespace vexrem::xml::msg

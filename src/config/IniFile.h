@@ -1,6 +1,7 @@
 #pragma once
 // The settings file accessor: one INI file, read and written key by key
-// through the platform's profile functions, with nothing cached.
+// through the platform's profile functions, with nothing cached; TIniBatch
+// writes many keys as one change of the file.
 
 #include "platform/Platform.h"
 

@@ -146,7 +146,9 @@ void tConfig::SaveToIni() {
         ShowMessage(FolderErrorText + Filename());
     }
 
-    TIniFile& ini = *ini_;
+    // One save is one change of the file: a save that is killed or fails
+    // leaves the settings of the last save whole, never half old, half new.
+    TIniBatch ini(*ini_);
     const std::string& s = sectionName_;
     ini.WriteString(s, "UserName", UserName);
     ini.WriteInteger(s, "Interval", Interval);
@@ -177,6 +179,7 @@ void tConfig::SaveToIni() {
     ini.WriteBool(s, "TrayIconBlinkOnError", TrayIconBlinkOnError);
     ini.WriteInteger(s, "TrayIconBlinkSpeed", TrayIconBlinkSpeed);
     ini.WriteBool(s, "TrayIconReducedColors", TrayIconReducedColors);
+    ini.Commit();
 }
 
 void ConfigModuleStartup() {

@@ -66,7 +66,8 @@ public:
     // value gives its default, a number out of range its nearest bound.
     void LoadFromIni();
     // Every setting to SectionName of Filename, creating the file's folder
-    // when needed. Throws IniFileError when a value cannot be written.
+    // when needed, as one change of the file (all keys or none). Throws
+    // IniFileError when the file cannot be written.
     void SaveToIni();
 
     // The INI file and the section in use.

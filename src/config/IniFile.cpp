@@ -76,4 +76,26 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
     WriteString(section, key, value ? "1" : "0");
 }
 
+void TIniBatch::WriteString(const std::string& section, const std::string& key,
+                            const std::string& value) {
+    entries_.push_back({section, key, value});
+}
+
+void TIniBatch::WriteInteger(const std::string& section, const std::string& key, int value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void TIniBatch::WriteBool(const std::string& section, const std::string& key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void TIniBatch::Commit() {
+    try {
+        Platform().WriteProfileStrings(ini_.FileName(), entries_);
+    } catch (const PlatformError&) {
+        throw IniFileError(WriteErrorText(ini_.FileName()));
+    }
+    entries_.clear();
+}
+
 } // namespace vexrem

@@ -1,11 +1,15 @@
 #pragma once
 // The settings file accessor: one INI file, read and written key by key
-// through the platform's profile functions, with nothing cached.
+// through the platform's profile functions, with nothing cached; TIniBatch
+// writes many keys as one change of the file.
+
+#include "platform/Platform.h"
 
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vexrem {
 
@@ -37,6 +41,25 @@ public:
 
 private:
     std::string fileName_;
+};
+
+// Writes to one TIniFile collected in memory and put into the file as one
+// change by Commit: the file then holds all of them, or none when Commit
+// throws. Nothing reaches the file before Commit.
+class TIniBatch {
+public:
+    explicit TIniBatch(TIniFile& ini) : ini_(ini) {}
+
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, int value);
+    void WriteBool(const std::string& section, const std::string& key, bool value);
+
+    // Throws IniFileError when the file cannot be written.
+    void Commit();
+
+private:
+    TIniFile& ini_;
+    std::vector<ProfileEntry> entries_;
 };
 
 // An integer as the file holds it: decimal with an optional sign, or

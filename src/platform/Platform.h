@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace vexrem {
 
@@ -40,6 +41,13 @@ enum class InstanceState {
     First,          // this process holds the lock
     AlreadyRunning, // another process of the same session holds it
     Unprotected,    // the lock could not be set up; run without protection
+};
+
+// One key of a batch of profile writes.
+struct ProfileEntry {
+    std::string section;
+    std::string key;
+    std::string value;
 };
 
 // Held for the whole run by the first instance; releases the lock when destroyed.
@@ -79,15 +87,28 @@ public:
     // Throws PlatformError when the file cannot be written.
     virtual void WriteProfileString(const std::string& file, const std::string& section,
                                     const std::string& key, const std::string& value) = 0;
+    // Every entry written in order, each as WriteProfileString would, as one
+    // change of the file where the system allows it: here the file then holds
+    // all of them, or none when this throws PlatformError. (With the Windows
+    // profile functions it is one WritePrivateProfileString per entry.)
+    virtual void WriteProfileStrings(const std::string& file,
+                                     const std::vector<ProfileEntry>& entries) = 0;
     // True when the section exists and holds at least one key.
     virtual bool ProfileSectionHasKeys(const std::string& file, const std::string& section) = 0;
 
     // --- temporary files ---------------------------------------------------
-    // The temporary folder with a trailing separator; "" on failure.
+    // The temporary folder with a trailing separator; "" on failure. Where
+    // the user has a private one (the session's runtime folder), that one.
     virtual std::string TempPath() = 0;
     // Creates a new empty file "<dir><prefix>XXXX.tmp" and returns its path;
-    // "" on failure.
+    // "" on failure. Never opens a name that is already taken.
     virtual std::string TempFileName(const std::string& dir, const std::string& prefix) = 0;
+    // Creates path as a new file that only the user may read and writes bytes
+    // into it. Whatever already has that name (a file, a link, a pipe someone
+    // planted in a shared folder) is neither opened nor followed: the result
+    // is then false and the caller picks another name. Throws PlatformError
+    // with the system's reason for any other failure, leaving no file behind.
+    virtual bool WriteNewFile(const std::string& path, const std::string& bytes) = 0;
 
     // --- shell -------------------------------------------------------------
     // Hands a URL, file or folder to the desktop; the outcome is not reported.

@@ -84,6 +84,14 @@ std::optional<std::size_t> KeyEquals(std::string_view content) {
     return eq;
 }
 
+// The value of a key line as a read returns it: from the first "=" to a NUL,
+// trimmed, cut to MaxValueLength.
+std::string_view ValueOf(std::string_view content, std::size_t eq) {
+    std::string_view value = content.substr(eq + 1);
+    value = TrimBlanks(value.substr(0, value.find('\0')));
+    return value.substr(0, MaxValueLength);
+}
+
 bool IsKeyLine(std::string_view content, std::string_view key, std::size_t& eq) {
     const std::optional<std::size_t> pos = KeyEquals(content);
     if (!pos || !EqualNoCase(TrimBlanks(content.substr(0, *pos)), key)) {
@@ -150,9 +158,7 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
         const std::string_view content = Content(text, lines[i]);
         std::size_t eq = 0;
         if (IsKeyLine(content, key, eq)) {
-            std::string_view value = content.substr(eq + 1);
-            value = TrimBlanks(value.substr(0, value.find('\0')));
-            return std::string(value.substr(0, MaxValueLength));
+            return std::string(ValueOf(content, eq));
         }
     }
     return std::nullopt;
@@ -200,10 +206,20 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
 
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         std::size_t eq = 0;
-        if (IsKeyLine(Content(text, lines[i]), key, eq)) {
+        const std::string_view content = Content(text, lines[i]);
+        if (IsKeyLine(content, key, eq)) {
+            // A line that already reads as the value stays as it is, so reading
+            // a file and writing back what was read changes no byte.
+            if (ValueOf(content, eq) == value) {
+                return std::string(text);
+            }
             // The key's own spelling and spacing stay; only the value changes.
+            // Blanks after the "=" are kept unless the value brings blanks of
+            // its own: reads trim them, so keeping both would let a value with
+            // leading blanks gain another set at every rewrite.
             std::size_t valueStart = lines[i].begin + eq + 1;
-            while (valueStart < lines[i].contentEnd && IsBlank(text[valueStart])) {
+            while (valueStart < lines[i].contentEnd && IsBlank(text[valueStart]) &&
+                   (value.empty() || !IsBlank(value.front()))) {
                 ++valueStart;
             }
             out.append(text.substr(0, valueStart));

@@ -26,7 +26,10 @@ bool SectionHasKeys(std::string_view text, std::string_view section);
 // The text with key=value set in section: an existing key keeps its line and
 // gets the new value, a new key goes after the last line of its section, a new
 // section goes to the end. Every other line stays byte for byte; new lines use
-// the text's own line ending (LF for a text that has none).
+// the text's own line ending (LF for a text that has none). A key whose line
+// already reads (FindValue) as value leaves the text unchanged, so writing
+// back what was read is a fixed point, and writing a value twice gives the
+// same text as writing it once.
 std::string SetValue(std::string_view text, std::string_view section, std::string_view key,
                      std::string_view value);
 

@@ -3,10 +3,6 @@
 #include "platform/Platform.h"
 #include "status/ServerAddress.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <memory>
-
 namespace vexrem {
 
 namespace {
@@ -47,31 +43,49 @@ std::string ChangeFileExt(const std::string& name, const std::string& ext) {
     return name + ext;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
+// Tries of a fresh name when the one reserved is taken in its html form.
+constexpr int FramesetNameTries = 32;
+
+// The name the system reserved and the frameset file name made from it.
+struct FramesetNames {
+    std::string reserved;
+    std::string frameset;
 };
 
-[[noreturn]] void ThrowWriteError(const std::string& fileName, int err) {
-    std::string message = "error writing frameset file " + fileName;
-    const std::string reason = Platform().ErrorText(err);
-    if (!reason.empty()) {
-        message += " (" + reason + ")";
+FramesetNames ReserveFramesetNames() {
+    const std::string dir = Platform().TempPath();
+    if (dir.empty()) {
+        throw GameLinkError("error getting temp path");
     }
-    throw GameLinkError(message);
+    const std::string reserved = Trim(Platform().TempFileName(dir, "vfs"));
+    if (reserved.empty()) {
+        throw GameLinkError("error getting temp filename");
+    }
+    return {reserved, ChangeFileExt(reserved, ".html")};
 }
 
-void WriteFile(const std::string& fileName, const std::string& text) {
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(fileName.c_str(), "wb"));
-    if (!f) {
-        ThrowWriteError(fileName, errno);
+// Writes text into a new frameset file and returns its name. Only the .tmp
+// name is reserved by the system; the .html name may have been taken by
+// someone else in a shared temp folder (a link to one of the user's files, a
+// pipe), so the file is created only when the name is free, and otherwise a
+// new name is tried.
+std::string WriteFramesetFile(const std::string& text) {
+    for (int i = 0; i < FramesetNameTries; ++i) {
+        const FramesetNames names = ReserveFramesetNames();
+        try {
+            if (Platform().WriteNewFile(names.frameset, text)) {
+                return names.frameset;
+            }
+        } catch (const PlatformError& e) {
+            std::string message = "error writing frameset file " + names.frameset;
+            if (*e.what() != '\0') {
+                message += std::string(" (") + e.what() + ")";
+            }
+            throw GameLinkError(message);
+        }
+        Platform().DeleteFile(names.reserved); // ours, and of no use now
     }
-    if (std::fwrite(text.data(), 1, text.size(), f.get()) != text.size()) {
-        ThrowWriteError(fileName, errno);
-    }
-    // A full disk may show only when the buffer goes out.
-    if (std::fclose(f.release()) != 0) {
-        ThrowWriteError(fileName, errno);
-    }
+    throw GameLinkError("error getting temp filename");
 }
 
 } // namespace
@@ -138,15 +152,7 @@ std::string FramesetFileUrl(const std::string& fileName) {
 }
 
 std::string MakeFramesetFileName() {
-    const std::string dir = Platform().TempPath();
-    if (dir.empty()) {
-        throw GameLinkError("error getting temp path");
-    }
-    const std::string reserved = Platform().TempFileName(dir, "vfs");
-    if (reserved.empty()) {
-        throw GameLinkError("error getting temp filename");
-    }
-    return ChangeFileExt(Trim(reserved), ".html");
+    return ReserveFramesetNames().frameset;
 }
 
 void OpenGamePage(bool useZavazuzeza, int gameId) {
@@ -155,8 +161,7 @@ void OpenGamePage(bool useZavazuzeza, int gameId) {
         return;
     }
     const std::string text = FramesetText(FramesetPagePath(gameId));
-    const std::string fileName = MakeFramesetFileName();
-    WriteFile(fileName, text);
+    const std::string fileName = WriteFramesetFile(text);
     Platform().ShellOpen(FramesetFileUrl(fileName));
 }
 

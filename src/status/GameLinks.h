@@ -41,7 +41,8 @@ std::string MakeFramesetFileName();
 
 // Opens the game page of gameId, or the games list when gameId < 1. Without
 // the Zavazuzeza it writes a new frameset file and opens that; a failure
-// there throws GameLinkError before anything is opened.
+// there throws GameLinkError before anything is opened. The file is always
+// a new one, private to the user: a name found taken is never opened.
 void OpenGamePage(bool useZavazuzeza, int gameId);
 
 // The game of the last status result when it names exactly one (count 1),

@@ -3,10 +3,16 @@
 #include "ConfigFixture.h"
 
 #include "support/TempDir.h"
+#include "support/TestGuards.h"
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <random>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vexrem::test {
@@ -178,6 +184,22 @@ TEST_F(ConfigCreation, ReloadGivesWhatWasSaved) {
     EXPECT_EQ(file.find("s3cret"), std::string::npos);
 }
 
+TEST_F(ConfigCreation, SavingAgainAndReloadingChangeNoByte) {
+    std::string saved;
+    {
+        tConfig config;
+        config.BalloonText = "  lead";
+        config.PopupMessage = "\t tab";
+        config.SaveToIni();
+        saved = ReadFileBytes(CommonIni());
+        config.SaveToIni();
+        EXPECT_EQ(ReadFileBytes(CommonIni()), saved); // no second set of blanks
+    }
+    tConfig reloaded; // reads the values trimmed, writes them back
+    EXPECT_EQ(reloaded.BalloonText, "lead");
+    EXPECT_EQ(ReadFileBytes(CommonIni()), saved);
+}
+
 TEST_F(ConfigCreation, AssigningChangesMemoryOnly) {
     tConfig config;
     config.Interval = 999;
@@ -269,6 +291,67 @@ TEST_F(ConfigSaveErrors, SaveThrowsWithThePathAndKeepsTheSettings) {
     EXPECT_TRUE(messages.empty()); // the folder exists; nothing else to report
     EXPECT_EQ(config.Interval, 77);
     EXPECT_EQ(config.UserName, "Kept");
+}
+
+TEST_F(ConfigSaveErrors, PipeAtTheSettingsPathIsReportedNotWaitedOn) {
+    fs::create_directories(ExtractFilePath(CommonIni()));
+    ASSERT_EQ(mkfifo(CommonIni().c_str(), 0600), 0);
+    {
+        HangGuard guard;
+        tConfig config;
+        EXPECT_TRUE(config.FirstRun);
+        EXPECT_EQ(config.Interval, 120);
+    }
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"In " + CommonIni() + " kann nicht geschrieben werden"});
+    EXPECT_TRUE(fs::is_fifo(CommonIni()));
+}
+
+// Saves killed at random points (the session ends with SIGKILL, the power
+// goes): the file afterwards holds one save whole, never keys of two saves.
+TEST_F(ConfigSaveErrors, KilledSaveLeavesAllOrNothing) {
+    { tConfig config; }
+    std::mt19937 rng(20261208);
+    int killedMidway = 0;
+    for (int round = 0; round < 25; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            try {
+                tConfig config;
+                for (int i = 1;; ++i) {
+                    // The first, a middle and the last key of a save carry i.
+                    config.UserName = "save" + std::to_string(i);
+                    config.ProxyUsername = "save" + std::to_string(i);
+                    config.TrayIconBlinkSpeed = 500 + i % 1000;
+                    config.SaveToIni();
+                }
+            } catch (...) {
+            }
+            _exit(1);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 30000));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        killedMidway += WIFSIGNALED(status) ? 1 : 0;
+
+        const std::string user =
+            Platform().ReadProfileString(CommonIni(), "tester", "UserName", "");
+        const std::string proxy =
+            Platform().ReadProfileString(CommonIni(), "tester", "ProxyUsername", "");
+        const std::string blink =
+            Platform().ReadProfileString(CommonIni(), "tester", "TrayIconBlinkSpeed", "");
+        if (user == "pim") {
+            EXPECT_EQ(proxy, "");
+            EXPECT_EQ(blink, "1000");
+        } else {
+            ASSERT_EQ(user.rfind("save", 0), 0u) << user;
+            EXPECT_EQ(proxy, user);
+            EXPECT_EQ(blink, std::to_string(500 + std::stoi(user.substr(4)) % 1000)) << user;
+        }
+    }
+    EXPECT_EQ(killedMidway, 25);
 }
 
 TEST_F(ConfigSaveErrors, ReadOnlyFolderStopsTheSave) {

@@ -2,10 +2,13 @@
 // whatever is in them never crashes a read or a write.
 #include "platform/posix/PosixPlatform.h"
 #include "support/TempDir.h"
+#include "support/TestGuards.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -106,11 +109,96 @@ TEST_F(ProfileFileOnDisk, WriteFailsWhenFolderIsMissing) {
                  PlatformError);
 }
 
-TEST_F(ProfileFileOnDisk, WriteFailsWhenPathIsAFolder) {
-    std::filesystem::create_directory(ini);
-    EXPECT_THROW(platform.WriteProfileString(ini, "s", "k", "v"), PlatformError);
-    EXPECT_EQ(platform.ReadProfileString(ini, "s", "k", "def"), "def");
-    EXPECT_TRUE(std::filesystem::is_directory(ini));
+TEST_F(ProfileFileOnDisk, PathThatIsNoRegularFileReadsLikeAnUnreadableOne) {
+    namespace fs = std::filesystem;
+    struct Row {
+        const char* kind;
+        void (*make)(const std::string&);
+        bool (*stillThere)(const fs::path&);
+    };
+    const Row rows[] = {
+        {"folder", [](const std::string& p) { fs::create_directory(p); },
+         [](const fs::path& p) {
+             return fs::is_directory(p);
+         }},
+        // Opening a pipe for reading would wait for a writer forever.
+        {"pipe", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+         [](const fs::path& p) {
+             return fs::is_fifo(p);
+         }},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.kind);
+        fs::remove(ini);
+        r.make(ini);
+        test::HangGuard guard;
+        EXPECT_EQ(platform.ReadProfileString(ini, "s", "k", "def"), "def");
+        EXPECT_FALSE(platform.ProfileSectionHasKeys(ini, "s"));
+        EXPECT_THROW(platform.WriteProfileString(ini, "s", "k", "v"), PlatformError);
+        EXPECT_TRUE(r.stillThere(ini));
+    }
+}
+
+TEST_F(ProfileFileOnDisk, BatchGivesTheTextOfItsWritesOneByOne) {
+    const std::string before = "[other]\nk=1\n\n[s]\nB=old\n";
+    const std::vector<ProfileEntry> batch = {
+        {"s", "A", "1"}, {"s", "b", "2"}, {"new", "C", " 3"}, {"s", "D", ""}, {"s", "A", "4"}};
+    const std::string single = dir / "single.ini";
+    WriteFileBytes(ini, before);
+    WriteFileBytes(single, before);
+    platform.WriteProfileStrings(ini, batch);
+    for (const ProfileEntry& e : batch) {
+        platform.WriteProfileString(single, e.section, e.key, e.value);
+    }
+    EXPECT_EQ(ReadFileBytes(ini), ReadFileBytes(single));
+    EXPECT_EQ(ReadFileBytes(ini), "[other]\nk=1\n\n[s]\nB=2\nA=4\nD=\n\n[new]\nC= 3\n");
+}
+
+TEST_F(ProfileFileOnDisk, SaveRemovesOnlyOurOwnStaleTempFiles) {
+    namespace fs = std::filesystem;
+    struct Row {
+        const char* name;
+        bool old;
+        bool removed;
+    };
+    const Row rows[] = {
+        {".vexrem.ini.aB3xYz", true, true},   {".vexrem.ini.Q1w2E3", true, true},
+        {".vexrem.ini.aB3xY0", false, false}, // a save running right now may own it
+        {".vexrem.ini.aB3xY", true, false},   {".vexrem.ini.aB3xYz9", true, false},
+        {".vexrem.ini.aB-xYz", true, false},  {"vexrem.ini.aB3xYz", true, false},
+        {".other.ini.aB3xYz", true, false},   {".vexrem.ini~", true, false},
+    };
+    WriteFileBytes(ini, "[s]\nk=1\n");
+    const auto age = [](const std::string& path) {
+        const timespec times[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+    };
+    for (const Row& r : rows) {
+        WriteFileBytes(dir / r.name, "partial");
+        if (r.old) {
+            age(dir / r.name);
+        }
+    }
+    // Only regular files of ours: not a link, not a folder, not another user's.
+    fs::create_symlink(ini, dir / ".vexrem.ini.Link01");
+    fs::create_directory(dir / ".vexrem.ini.Fold01");
+    WriteFileBytes(dir / ".vexrem.ini.Othr01", "theirs");
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown((dir / ".vexrem.ini.Othr01").c_str(), 65534, 65534), 0);
+    }
+    for (const char* kept : {".vexrem.ini.Link01", ".vexrem.ini.Fold01", ".vexrem.ini.Othr01"}) {
+        age(dir / kept);
+    }
+
+    platform.WriteProfileString(ini, "s", "k", "1"); // a save that changes nothing
+    for (const Row& r : rows) {
+        EXPECT_EQ(fs::exists(fs::symlink_status(dir / r.name)), !r.removed) << r.name;
+    }
+    EXPECT_TRUE(fs::is_symlink(dir / ".vexrem.ini.Link01"));
+    EXPECT_TRUE(fs::is_directory(dir / ".vexrem.ini.Fold01"));
+    EXPECT_EQ(fs::exists(dir / ".vexrem.ini.Othr01"), root);
+    EXPECT_EQ(ReadFileBytes(ini), "[s]\nk=1\n");
 }
 
 TEST_F(ProfileFileOnDisk, WriteThroughSymbolicLinkKeepsTheLink) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -177,6 +178,30 @@ TEST(ProfileWrite, WrittenValueReadsBack) {
     }
 }
 
+// Values are trimmed when read, so a line may hold more than its value says.
+// Writing back what was read changes no byte, and writing the same value
+// again changes nothing: a value with leading blanks must not gain another
+// set of them at every save.
+TEST(ProfileWrite, RewritingIsAFixedPoint) {
+    const std::string longValue(3000, 'x');
+    const std::string texts[] = {
+        "[s]\nk=  lead\n", "[s]\nk = \t both \t\n",      "[s]\nk=trail  \r\n", "[s]\nk=   \n",
+        "[s]\nk=a\0b\n"s,  "[s]\nk=" + longValue + "\n", "[s]\nk=  lead",      "[s]\nk=1\nk=  2\n",
+    };
+    for (const std::string& text : texts) {
+        const std::optional<std::string> read = FindValue(text, "s", "k");
+        ASSERT_TRUE(read) << testing::PrintToString(text);
+        EXPECT_EQ(SetValue(text, "s", "k", *read), text) << testing::PrintToString(text);
+    }
+    for (const char* value : {"  lead", " \t", "trail  ", "  both  ", "plain", ""}) {
+        for (const char* line : {"k=old", "k=  old", "k = old "}) {
+            const std::string once = SetValue("[s]\n"s + line + "\n", "s", "k", value);
+            EXPECT_EQ(SetValue(once, "s", "k", value), once) << line << "|" << value;
+            EXPECT_EQ(FindValue(once, "s", "k"), TrimBlanks(value)) << line << "|" << value;
+        }
+    }
+}
+
 // Random garbage around the sections we touch: never a crash, the written
 // value always reads back, and a key of another section keeps its value.
 TEST(ProfileGarbage, SurvivesRandomText) {
@@ -219,6 +244,10 @@ TEST(ProfileGarbage, SurvivesRandomText) {
         ASSERT_EQ(FindValue(out, "Other", "x"), otherBefore) << testing::PrintToString(text);
         ASSERT_EQ(SectionHasKeys(out, "Other"), hadKeys) << testing::PrintToString(text);
         ASSERT_TRUE(SectionHasKeys(out, "Sec"));
+        if (const auto read = FindValue(text, "Sec", "Key")) {
+            ASSERT_EQ(SetValue(text, "Sec", "Key", *read), text) << testing::PrintToString(text);
+        }
+        ASSERT_EQ(SetValue(out, "Sec", "Key", "value"), out) << testing::PrintToString(text);
     }
 }
 

@@ -3,12 +3,14 @@
 #include "platform/Platform.h"
 #include "support/FakePlatform.h"
 #include "support/TempDir.h"
+#include "support/TestGuards.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <sys/stat.h>
 
 namespace vexrem {
 namespace {
@@ -16,31 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 using test::FakePlatform;
 using test::ReadFileBytes;
+using test::ScopedEnv;
+using test::WriteFileBytes;
 
 constexpr const char* kServer = "http://vexel.test:8080";
 constexpr const char* kSite = "http://maker.test";
-
-// Points the server addresses at test hosts for one test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 class GameLinksTest : public ::testing::Test {
 protected:
@@ -226,6 +208,56 @@ TEST(GameLinksFailure, UnwritableFramesetFileOpensNothing) {
     fake.reply = "missing/vfs1.TMP";
     ExpectGameLinkError("error writing frameset file " + fake.temp + "/missing/vfs1.html");
     EXPECT_TRUE(fake.Opened().empty());
+}
+
+TEST(GameLinksFailure, EveryNameTakenOpensNothing) {
+    ShoutingPlatform fake;
+    ScopedPlatform scoped(fake);
+    fake.reply = "vfs1A.TMP";
+    WriteFileBytes(fake.temp + "/vfs1A.html", "theirs");
+    ExpectGameLinkError("error getting temp filename");
+    EXPECT_EQ(ReadFileBytes(fake.temp + "/vfs1A.html"), "theirs");
+    EXPECT_TRUE(fake.Opened().empty());
+}
+
+// A shared temp folder in which another user laid out the html names of the
+// next reservations: a link to one of the player's files, a pipe, a link to
+// where a file would be made.
+class PlantedTempFolder : public FakePlatform {
+public:
+    std::string TempFileName(const std::string& dir, const std::string& prefix) override {
+        const std::string name = dir + prefix + std::to_string(next++) + ".tmp";
+        WriteFileBytes(name, "");
+        return name;
+    }
+    int next = 1;
+};
+
+TEST(GameLinksSharedFolder, TakenNamesAreNeitherFollowedNorWaitedOn) {
+    ScopedEnv server{"VEXREM_GAME_SERVER", kServer};
+    PlantedTempFolder fake;
+    ScopedPlatform scoped(fake);
+    const std::string victim = fake.root / "home/.bashrc";
+    WriteFileBytes(victim, "mine\n");
+    fs::create_symlink(victim, fake.temp + "/vfs1.html");
+    ASSERT_EQ(mkfifo((fake.temp + "/vfs2.html").c_str(), 0666), 0);
+    fs::create_symlink(fake.root / "made", fake.temp + "/vfs3.html");
+    {
+        test::HangGuard guard;
+        OpenGamePage(false, 12);
+    }
+    EXPECT_EQ(ReadFileBytes(victim), "mine\n");
+    EXPECT_TRUE(fs::is_fifo(fake.temp + "/vfs2.html"));
+    EXPECT_FALSE(fs::exists(fake.root / "made"));
+    const std::string written = fake.temp + "/vfs4.html";
+    EXPECT_EQ(fake.Opened(), std::vector<std::string>{"file://" + written});
+    EXPECT_EQ(ReadFileBytes(written), ExpectedFrameset("/showmap.php?GID=12"));
+    EXPECT_EQ(fs::status(written).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    // Reservations given up are removed; the one in use stays.
+    for (const char* gone : {"/vfs1.tmp", "/vfs2.tmp", "/vfs3.tmp"}) {
+        EXPECT_FALSE(fs::exists(fake.temp + gone)) << gone;
+    }
+    EXPECT_TRUE(fs::exists(fake.temp + "/vfs4.tmp"));
 }
 
 TEST_F(GameLinksTest, ZavazuzezaNeedsNoTempFolder) {

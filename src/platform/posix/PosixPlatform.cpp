@@ -1,5 +1,7 @@
 #include "platform/posix/PosixPlatform.h"
 
+#include "platform/posix/PosixFiles.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +41,16 @@ std::string StripTrailingSlashes(std::string p) {
         p.pop_back();
     }
     return p;
+}
+
+using posix::IsPrivateFolder;
+using posix::UniqueFd;
+using posix::WriteAll;
+
+// The session's runtime folder when it is ours alone; "" otherwise.
+std::string PrivateRuntimeFolder() {
+    std::string dir = StripTrailingSlashes(EnvOr("XDG_RUNTIME_DIR", ""));
+    return IsPrivateFolder(dir) ? dir : std::string();
 }
 
 std::string ConfigHome() {
@@ -123,6 +135,11 @@ bool PosixPlatform::CreateDirectory(const std::string& path) {
 }
 
 std::string PosixPlatform::TempPath() {
+    // Files that other local users must not get at go to the session's own
+    // folder when there is one; a shared temp folder is the last resort.
+    if (const std::string runtime = PrivateRuntimeFolder(); !runtime.empty()) {
+        return IncludeTrailingPathDelimiter(runtime);
+    }
     std::string dir = StripTrailingSlashes(EnvOr("TMPDIR", "/tmp"));
     if (!DirectoryExists(dir)) {
         return {};
@@ -141,7 +158,8 @@ std::string PosixPlatform::TempFileName(const std::string& dir, const std::strin
         char hex[8];
         std::snprintf(hex, sizeof hex, "%X", unique);
         const std::string name = base + hex + ".tmp";
-        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const int fd =
+            open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0) {
             close(fd);
             return name;
@@ -153,18 +171,35 @@ std::string PosixPlatform::TempFileName(const std::string& dir, const std::strin
     return {};
 }
 
+bool PosixPlatform::WriteNewFile(const std::string& path, const std::string& bytes) {
+    // O_EXCL never opens an existing name, and O_NOFOLLOW makes sure of it
+    // for links: a planted link cannot redirect the write, a planted pipe
+    // cannot make us wait.
+    UniqueFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (fd.Get() < 0) {
+        if (errno == EEXIST || errno == ELOOP) {
+            return false;
+        }
+        throw PlatformError(ErrorText(errno));
+    }
+    int err = WriteAll(fd.Get(), bytes);
+    if (!fd.Close() && err == 0) {
+        err = errno; // a full disk may show only now
+    }
+    if (err != 0) {
+        unlink(path.c_str());
+        throw PlatformError(ErrorText(err));
+    }
+    return true;
+}
+
 void PosixPlatform::ShellOpen(const std::string& target) {
     // xdg-open runs in a shell that is left at once, so the opener is
     // re-parented and never becomes our zombie; its outcome is not ours.
-    const char* argv[] = {"sh",
-                          "-c",
-                          "xdg-open \"$1\" </dev/null >/dev/null 2>&1 &",
-                          "sh",
-                          target.c_str(),
-                          nullptr};
+    const char* argv[] = {"sh", "-c",           "xdg-open \"$1\" </dev/null >/dev/null 2>&1 &",
+                          "sh", target.c_str(), nullptr};
     pid_t pid = 0;
-    if (posix_spawnp(&pid, "sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) ==
-        0) {
+    if (posix_spawnp(&pid, "sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) == 0) {
         int status = 0;
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
@@ -180,23 +215,48 @@ std::string PosixPlatform::ErrorText(int code) {
     return text;
 }
 
+namespace {
+// Where the lock file lives: the session's runtime folder, so another login
+// session has a lock of its own. Without one, the user's cache folder, never
+// a shared temp folder, where another user could take the lock first and
+// keep every start from running. "" when neither is private to the user.
+std::string LockFolder() {
+    if (std::string runtime = PrivateRuntimeFolder(); !runtime.empty()) {
+        return runtime;
+    }
+    const std::string home = HomeFolder();
+    const std::string cache =
+        StripTrailingSlashes(EnvOr("XDG_CACHE_HOME", home.empty() ? "" : home + "/.cache"));
+    if (cache.empty()) {
+        return {};
+    }
+    if (mkdir(cache.c_str(), 0700) != 0 && errno != EEXIST) {
+        return {};
+    }
+    return IsPrivateFolder(cache) ? cache : std::string();
+}
+} // namespace
+
 std::unique_ptr<InstanceLock> PosixPlatform::AcquireInstanceLock(const std::string& name) {
-    // A lock file in the session's runtime folder: another login session has
-    // a folder of its own, so each session may run one instance.
-    std::string dir = EnvOr("XDG_RUNTIME_DIR", "");
-    std::string path = dir.empty() ? "/tmp/" + name + "-" + std::to_string(geteuid()) + ".lock"
-                                   : StripTrailingSlashes(dir) + "/" + name + ".lock";
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    const auto unprotected = [] {
         return std::make_unique<PosixInstanceLock>(-1, InstanceState::Unprotected);
+    };
+    const std::string dir = LockFolder();
+    if (dir.empty()) {
+        return unprotected();
     }
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        return std::make_unique<PosixInstanceLock>(fd, InstanceState::First);
+    const std::string path = dir + "/" + name + ".lock";
+    UniqueFd fd(open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    struct stat st {};
+    if (fd.Get() < 0 || fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return unprotected();
     }
-    const int err = errno;
-    close(fd);
-    return std::make_unique<PosixInstanceLock>(
-        -1, err == EWOULDBLOCK ? InstanceState::AlreadyRunning : InstanceState::Unprotected);
+    if (flock(fd.Get(), LOCK_EX | LOCK_NB) == 0) {
+        return std::make_unique<PosixInstanceLock>(fd.Release(), InstanceState::First);
+    }
+    return errno == EWOULDBLOCK
+               ? std::make_unique<PosixInstanceLock>(-1, InstanceState::AlreadyRunning)
+               : unprotected();
 }
 
 std::unique_ptr<IPlatform> MakeNativePlatform() {

@@ -21,10 +21,13 @@ public:
                                   const std::string& key, const std::string& def) override;
     void WriteProfileString(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& value) override;
+    void WriteProfileStrings(const std::string& file,
+                             const std::vector<ProfileEntry>& entries) override;
     bool ProfileSectionHasKeys(const std::string& file, const std::string& section) override;
 
     std::string TempPath() override;
     std::string TempFileName(const std::string& dir, const std::string& prefix) override;
+    bool WriteNewFile(const std::string& path, const std::string& bytes) override;
 
     void ShellOpen(const std::string& target) override;
     bool CreateStartupLink(const std::string& linkPath, const std::string& target,

@@ -1,14 +1,18 @@
 // Profile (INI) files on POSIX: the text engine of ProfileFile over files that
 // are read whole on every call and replaced whole on every write.
 #include "platform/ProfileFile.h"
+#include "platform/posix/PosixFiles.h"
 #include "platform/posix/PosixPlatform.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <optional>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,31 +20,22 @@ namespace vexrem {
 
 namespace {
 
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { Close(); }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    int Get() const { return fd_; }
-    // Closes now and reports whether the close went well.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || close(fd) == 0;
-    }
+using posix::UniqueFd;
 
-private:
-    int fd_;
-};
+// Temp files of a save that never reached its rename (the process was
+// killed) are removed by a later save once they are this old; a younger one
+// may belong to a save running right now in another process.
+constexpr time_t StaleTempAge = 60;
 
 [[noreturn]] void Fail(const std::string& path, const char* what, int err) {
     throw PlatformError(path + ": " + what + ": " + std::strerror(err));
 }
 
 // The whole file; nothing when it (or a folder on its way) does not exist.
+// Anything but a regular file (a pipe, a device, a folder) fails like a file
+// that cannot be read; O_NONBLOCK lets the open of a pipe return at once.
 std::optional<std::string> ReadWhole(const std::string& path) {
-    UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.Get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             return std::nullopt;
@@ -51,8 +46,8 @@ std::optional<std::string> ReadWhole(const std::string& path) {
     if (fstat(fd.Get(), &st) != 0) {
         Fail(path, "stat", errno);
     }
-    if (S_ISDIR(st.st_mode)) {
-        Fail(path, "read", EISDIR);
+    if (!S_ISREG(st.st_mode)) {
+        throw PlatformError(path + ": not a regular file");
     }
     std::string bytes;
     char buf[65536];
@@ -81,17 +76,49 @@ std::string TextForReading(const std::string& path) {
 }
 
 void WriteAll(int fd, const std::string& bytes, const std::string& path) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            Fail(path, "write", errno);
-        }
-        done += static_cast<std::size_t>(n);
+    if (const int err = posix::WriteAll(fd, bytes); err != 0) {
+        Fail(path, "write", err);
     }
+}
+
+// A name mkostemp made for a temp file of fileName: "." fileName "." and six
+// letters or digits.
+bool IsOurTempName(std::string_view name, std::string_view fileName) {
+    if (name.size() != fileName.size() + 8 || name[0] != '.' ||
+        name.substr(1, fileName.size()) != fileName || name[fileName.size() + 1] != '.') {
+        return false;
+    }
+    for (const char c : name.substr(fileName.size() + 2)) {
+        const bool alnum =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alnum) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Removes the temp files that killed saves of path left beside it: only our
+// own regular files of exactly our name pattern, and only old ones.
+void RemoveStaleTempFiles(const std::string& path) {
+    const std::string folder = ExtractFilePath(path);
+    const std::string fileName = ExtractFileName(path);
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    const time_t now = time(nullptr);
+    while (const dirent* entry = readdir(dir)) {
+        if (!IsOurTempName(entry->d_name, fileName)) {
+            continue;
+        }
+        struct stat st {};
+        if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && st.st_uid == geteuid() && now - st.st_mtime >= StaleTempAge) {
+            unlinkat(dirfd(dir), entry->d_name, 0);
+        }
+    }
+    closedir(dir);
 }
 
 // Puts bytes into path so that the file is at every moment either wholly old
@@ -159,10 +186,24 @@ std::string PosixPlatform::ReadProfileString(const std::string& file, const std:
 
 void PosixPlatform::WriteProfileString(const std::string& file, const std::string& section,
                                        const std::string& key, const std::string& value) {
+    WriteProfileStrings(file, {ProfileEntry{section, key, value}});
+}
+
+void PosixPlatform::WriteProfileStrings(const std::string& file,
+                                        const std::vector<ProfileEntry>& entries) {
+    if (entries.empty()) {
+        return;
+    }
     const std::string target = WriteTarget(file);
+    RemoveStaleTempFiles(target);
+    // Every change goes into one copy of the text, which then replaces the
+    // file in one rename: a save killed at any point leaves all or nothing.
     const std::optional<std::string> old = ReadWhole(target);
-    std::string updated = profile::SetValue(old.value_or(std::string()), section, key, value);
-    // A value the file already holds needs no disk write; a start that finds
+    std::string updated = old.value_or(std::string());
+    for (const ProfileEntry& e : entries) {
+        updated = profile::SetValue(updated, e.section, e.key, e.value);
+    }
+    // Values the file already holds need no disk write; a start that finds
     // every setting in place then writes nothing at all.
     if (old && updated == *old) {
         return;

@@ -1,0 +1,60 @@
+#pragma once
+// Small file helpers shared by the POSIX platform sources.
+
+#include <cerrno>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vexrem::posix {
+
+// Owns a file descriptor.
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd() { Close(); }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    int Get() const { return fd_; }
+    // Hands the descriptor over to the caller.
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    // Closes now and reports whether the close went well.
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Writes all of bytes; 0 or the errno of the failed write.
+inline int WriteAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// A folder that no other user can put anything into: ours, and writable by
+// us alone.
+inline bool IsPrivateFolder(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+} // namespace vexrem::posix

@@ -8,6 +8,8 @@
 #include "ui/SessionEnd.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 constexpr int kInternalBuild = 8;
@@ -31,6 +33,17 @@ int main(int argc, char** argv) {
             vexrem::SessionEnd sessionEnd(mainWin); // logout and SIGTERM end the run in order
             exitCode = QApplication::exec();
             mainWin.Shutdown();
+            // Saved first, while nothing can hold it up, so that a session
+            // manager that kills us soon after loses nothing.
+            vexrem::SaveSettingsAtEnd(mainWin.SessionEnding());
+            if (mainWin.WorkersRunning()) {
+                // A worker stuck in the name resolver or in a long parse is not
+                // waited for, and what it uses (the window's HTTP client and
+                // hand-over) must not be destroyed under it: the process ends
+                // here, without running any destructor.
+                std::fflush(nullptr);
+                std::_Exit(0);
+            }
         }
     }
 

@@ -46,7 +46,8 @@ private:
 // thread only, and only while DranCheckRunning is false. serverBase defaults
 // to GameServerBase(). client, invoker and workers must outlive the worker,
 // which the owner ensures by shutting the invoker down, cancelling the client
-// and joining workers before they go away.
+// and joining workers before they go away (or by never destroying them when
+// the process ends with a worker still running).
 void StartDranCheck(const std::string& userName, THttpClient& client, bool forced,
                     DranbinHandler handler, GuiInvoker& invoker, TWorkerThreads& workers,
                     const std::string& serverBase = {});

@@ -1,8 +1,10 @@
 #pragma once
 // Owner of the worker threads. Nothing else refers to a worker after it has
 // started, so this is where the program makes sure none outlives what it uses:
-// at program end the owner (the main window) shuts the GUI invoker down,
-// cancels the HTTP client and then joins here.
+// the owner (the main window) shuts the GUI invoker down and cancels the HTTP
+// client, and then either joins here before those go away, or, at program end
+// with a worker stuck where nothing reaches it (the name resolver, a long
+// parse), ends the process without destroying anything (see main).
 
 #include <cstddef>
 #include <functional>

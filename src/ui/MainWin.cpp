@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QThread>
 
 namespace vexrem {
 
@@ -59,6 +60,8 @@ TMainWin::TMainWin(QWidget* parent) : QDialog(parent), invoker_(this) {
 
 TMainWin::~TMainWin() {
     Shutdown();
+    // The client and the invoker go next: no worker may still be using them.
+    workers_.JoinAll();
 }
 
 void TMainWin::FormCreate() {
@@ -195,7 +198,10 @@ bool TMainWin::FormCloseQuery() {
 
 void TMainWin::closeEvent(QCloseEvent* event) {
     if (FormCloseQuery()) {
+        // The session ends: the window closes and the program with it, also
+        // when a close comes later (the session end may have been called off).
         event->accept();
+        Terminate();
     } else {
         event->ignore();
     }
@@ -233,19 +239,32 @@ void TMainWin::btnExitClick() {
 }
 
 void TMainWin::Terminate() {
-    QApplication::quit();
+    // Not quit(): that first asks every window to close, and this one refuses
+    // (it only hides), which calls the end off. exit() leaves every running
+    // event loop, those of an open popup or dialog included, whose code then
+    // runs to its end without a further question. Without a running loop
+    // there is nothing to leave (and exit() would make the next one return
+    // at once).
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(0);
+    }
 }
 
 void TMainWin::Shutdown() {
-    // Workers still inside a request give up; one waiting for the GUI thread
-    // is released; then none is left to touch what goes away next.
+    // A worker waiting for the GUI thread is released; one inside a request
+    // gives up. One stuck where nothing can reach it (the name resolver, a
+    // parse) goes on; what it uses belongs to this window, which therefore
+    // stays alive until the process ends (see main).
     invoker_.Shutdown();
     myHttpCli_.Cancel();
-    workers_.JoinAll();
+    timerStartupDelay_.stop();
+    timerPopup_.stop();
     timerCheck_.stop();
     timerErrorIcon_.stop();
     timerErrorIconTest_.stop();
     timerClientConfig_.stop();
+    timerTrayWatch_.stop();
+    hide();
     if (tray_ != nullptr) {
         tray_->hide();
     }

@@ -43,10 +43,16 @@ public:
     bool FormCloseQuery();
     void Beenden1Click();
     void btnExitClick();
-    // Leaves the event loop after the current event.
+    // Leaves the event loop after the current event, and the loop of any
+    // popup or dialog open in it; no window is asked to close.
     void Terminate();
-    // After the event loop: workers give up and are joined, the tray icon goes.
+    // After the event loop: the tray icon goes, timers stop, workers are told
+    // to give up (a request fails at once, a wait for the GUI thread is
+    // refused). Does not wait for them; see WorkersRunning.
     void Shutdown();
+    // Workers that have not ended yet. One stuck in the name resolver or in a
+    // long parse may never end; the program does not wait for it.
+    bool WorkersRunning() const { return workers_.Running() != 0; }
 
     // --- check cycle ---------------------------------------------------------
     void CheckDranbin(bool forced);

@@ -1,10 +1,14 @@
 #include "ui/SessionEnd.h"
 
+#include "config/Config.h"
 #include "ui/MainWin.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QSessionManager>
 #include <QSocketNotifier>
+
+#include <iostream>
 
 #ifndef _WIN32
 #include <csignal>
@@ -27,8 +31,10 @@ extern "C" void OnTerminationSignal(int sig) {
 #endif
 
 SessionEnd::SessionEnd(TMainWin& mainWin) : mainWin_(mainWin) {
-    connect(qApp, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager&) { mainWin_.WMQueryEndSession(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+        mainWin_.WMQueryEndSession();
+        mainWin_.Terminate();
+    });
 #ifndef _WIN32
     if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
@@ -70,6 +76,21 @@ void SessionEnd::OnSignal() {
     // Like the end of a Windows session: the window may close, the run ends.
     mainWin_.WMQueryEndSession();
     mainWin_.Terminate();
+}
+
+void SaveSettingsAtEnd(bool sessionEnding) {
+    const ConfigMessageSink previous =
+        SetConfigMessageSink([sessionEnding](const std::string& msg) {
+            std::cerr << msg << std::endl;
+            // While the session ends, a box would hold the end until the
+            // session manager kills the process.
+            if (!sessionEnding && qobject_cast<QApplication*>(QCoreApplication::instance())) {
+                QMessageBox::warning(nullptr, QStringLiteral("VexelReminder"),
+                                     QString::fromLocal8Bit(msg));
+            }
+        });
+    ConfigModuleShutdown();
+    SetConfigMessageSink(previous);
 }
 
 } // namespace vexrem

@@ -1,9 +1,10 @@
 #pragma once
 // Ends the program in order when the desktop session ends: Qt's session
 // manager hook (logout, shutdown) and the signals a session sends its
-// processes (SIGTERM, SIGHUP) or a terminal user presses (SIGINT) all close
-// the main window and leave the event loop, so settings are saved as at
-// "Beenden".
+// processes (SIGTERM, SIGHUP) or a terminal user presses (SIGINT) all mark
+// the session as ending, close the main window and leave the event loop, so
+// settings are saved as at "Beenden". Stays alive until the process ends, so
+// a signal also ends a message box shown while the settings are saved.
 
 #include <QObject>
 
@@ -27,5 +28,10 @@ private:
     TMainWin& mainWin_;
     QSocketNotifier* notifier_ = nullptr;
 };
+
+// The end of the run, after the event loop: saves the settings and destroys
+// the configuration. A failure is always written to stderr; while a desktop
+// is still there (the session is not ending) it is also shown to the user.
+void SaveSettingsAtEnd(bool sessionEnding);
 
 } // namespace vexrem

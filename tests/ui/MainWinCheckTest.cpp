@@ -321,7 +321,8 @@ TEST_F(CycleTest, ProgramEndDuringARequestDoesNotHang) {
     server.Enqueue(hang);
     win->Aktualisieren1Click();
     ASSERT_TRUE(server.WaitForRequests(1, 2000ms));
-    win->Shutdown(); // cancels the request and joins the worker
+    win->Shutdown(); // cancels the request; does not wait for the worker
+    EXPECT_TRUE(WaitUntil([this] { return !win->WorkersRunning(); }));
     EXPECT_FALSE(DranCheckRunning);
     EXPECT_EQ(win->Calls(), 0); // no result is shown
 }

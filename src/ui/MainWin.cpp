@@ -6,6 +6,7 @@
 #include "status/RunningRequests.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/IniFileLine.h"
+#include "ui/PlainText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -148,7 +149,7 @@ void TMainWin::FillIniFileLine() {
                             return fm.horizontalAdvance(prefix + QString::fromLocal8Bit(s));
                         });
     ui_.labFilename->setText(prefix + QString::fromLocal8Bit(line.caption));
-    ui_.labFilename->setToolTip(QString::fromLocal8Bit(line.hint));
+    ui_.labFilename->setToolTip(ShownLiterally(QString::fromLocal8Bit(line.hint)));
 }
 
 void TMainWin::timerStartupDelayTimer() {
@@ -219,8 +220,12 @@ void TMainWin::ReportErrors(const std::function<void()>& fn) {
     try {
         fn();
     } catch (const std::exception& e) {
-        QMessageBox::critical(isVisible() ? this : nullptr, QStringLiteral("VexelReminder"),
-                              QString::fromLocal8Bit(e.what()));
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("VexelReminder"),
+                        QString::fromLocal8Bit(e.what()), QMessageBox::Ok,
+                        isVisible() ? this : nullptr);
+        box.setTextFormat(Qt::PlainText); // names files and folders as they are
+        box.setWindowModality(Qt::WindowModal);
+        box.exec();
     }
 }
 

@@ -203,7 +203,7 @@ void TMainWin::closeEvent(QCloseEvent* event) {
 }
 
 void TMainWin::reject() {
-    // Escape or the close box: the window stays alive and is only hidden.
+    // Closing by program: the window stays alive and is only hidden.
     btnCloseClick(nullptr);
 }
 

@@ -143,7 +143,7 @@ public:
     QAction* Beenden1 = nullptr;
 
 public slots:
-    void reject() override; // Escape acts like "Schließen"
+    void reject() override; // acts like "Schließen"; Escape never gets here
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -25,7 +25,6 @@ int main(int argc, char** argv) {
         if (lock->State() != vexrem::InstanceState::AlreadyRunning) {
             QApplication app(argc, argv);
             QApplication::setApplicationName(QStringLiteral("VexelReminder"));
-            QApplication::setApplicationDisplayName(QStringLiteral("VexelReminder"));
             QApplication::setQuitOnLastWindowClosed(false);
             app.setProperty("internalBuild", kInternalBuild);
 

@@ -58,6 +58,9 @@ TaskDialogForm::TaskDialogForm(const TTaskDialog& dlg) : QDialog(dlg.Owner()), d
         flags |= Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint;
     }
     setWindowFlags(flags);
+    // Modal to the owner only: the tray icon and its menu (windows of this
+    // program too) stay usable while a question waits for its answer.
+    setWindowModality(Qt::WindowModal);
     setWindowTitle(dlg.Title().isEmpty() ? QGuiApplication::applicationDisplayName() : dlg.Title());
 
     auto* outer = new QVBoxLayout(this);

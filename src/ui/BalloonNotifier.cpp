@@ -69,13 +69,32 @@ void BalloonNotifier::Show(const QString& title, const QString& text, int timeou
         }
         return;
     }
+    // The summary is plain text for every service; the body is markup where
+    // the service says so, and then it is escaped: the texts are shown as
+    // typed, and no markup can make the service load what it names.
+    const quint64 seq = ++lastSent_;
+    const QDBusMessage ask = QDBusMessage::createMethodCall(kService, kPath, kInterface,
+                                                            QStringLiteral("GetCapabilities"));
+    auto* asked = new QDBusPendingCallWatcher(bus_.asyncCall(ask), this);
+    connect(asked, &QDBusPendingCallWatcher::finished, this,
+            [this, seq, t, b, timeoutMs](QDBusPendingCallWatcher* w) {
+                QDBusPendingReply<QStringList> caps = *w;
+                w->deleteLater();
+                // No answer: escaped, the safe side.
+                const bool markup =
+                    caps.isError() || caps.value().contains(QStringLiteral("body-markup"));
+                SendNotify(seq, t, markup ? b.toHtmlEscaped() : b, timeoutMs);
+            });
+}
+
+void BalloonNotifier::SendNotify(quint64 seq, const QString& title, const QString& body,
+                                 int timeoutMs) {
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("VexelReminder"));
-    call << QStringLiteral("VexelReminder") << uint(0) << QString() << t << b
+    call << QStringLiteral("VexelReminder") << uint(0) << QString() << title << body
          << QStringList{QStringLiteral("default"), QStringLiteral("Öffnen")} << hints << timeoutMs;
-    const quint64 seq = ++lastSent_;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, seq](QDBusPendingCallWatcher* w) {

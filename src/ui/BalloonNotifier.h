@@ -49,6 +49,8 @@ private slots:
 
 private:
     void Close(uint id);
+    // Sends the Notify call of the balloon with sequence number seq.
+    void SendNotify(quint64 seq, const QString& title, const QString& body, int timeoutMs);
 
     QSystemTrayIcon* tray_;
     QDBusConnection bus_;

@@ -6,6 +6,7 @@
 #include "status/RunningRequests.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/IniFileLine.h"
+#include "ui/PlainText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -151,7 +152,7 @@ void TMainWin::FillIniFileLine() {
                             return fm.horizontalAdvance(prefix + QString::fromLocal8Bit(s));
                         });
     ui_.labFilename->setText(prefix + QString::fromLocal8Bit(line.caption));
-    ui_.labFilename->setToolTip(QString::fromLocal8Bit(line.hint));
+    ui_.labFilename->setToolTip(ShownLiterally(QString::fromLocal8Bit(line.hint)));
 }
 
 void TMainWin::timerStartupDelayTimer() {
@@ -208,7 +209,7 @@ void TMainWin::closeEvent(QCloseEvent* event) {
 }
 
 void TMainWin::reject() {
-    // Escape or the close box: the window stays alive and is only hidden.
+    // Closing by program: the window stays alive and is only hidden.
     btnCloseClick(nullptr);
 }
 
@@ -225,8 +226,12 @@ void TMainWin::ReportErrors(const std::function<void()>& fn) {
     try {
         fn();
     } catch (const std::exception& e) {
-        QMessageBox::critical(isVisible() ? this : nullptr, QStringLiteral("VexelReminder"),
-                              QString::fromLocal8Bit(e.what()));
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("VexelReminder"),
+                        QString::fromLocal8Bit(e.what()), QMessageBox::Ok,
+                        isVisible() ? this : nullptr);
+        box.setTextFormat(Qt::PlainText); // names files and folders as they are
+        box.setWindowModality(Qt::WindowModal);
+        box.exec();
     }
 }
 

@@ -12,6 +12,7 @@
 #include "ui/TrayIcons.h"
 
 #include <QDialog>
+#include <QLocale>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -148,11 +149,12 @@ public:
     QAction* Beenden1 = nullptr;
 
 public slots:
-    void reject() override; // Escape acts like "Schließen"
+    void reject() override; // acts like "Schließen"; Escape never gets here
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();
@@ -208,6 +210,9 @@ private:
 // actual change of the enabled state or the interval starts a new full period.
 void SetTimer(QTimer& timer, bool enabled, int intervalMs);
 void SetTimerInterval(QTimer& timer, int intervalMs);
+
+// The locale's time format for hours, minutes and seconds (no time zone).
+QString TimeOfDayFormat(const QLocale& locale);
 
 // Every "%d" (case-sensitive) replaced by the decimal count.
 std::string SubstituteCount(const std::string& text, int count);

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/StartupLink.h"
 #include "platform/VMDetection.h"
+#include "ui/PlatformTexts.h"
 
 #include <QRadioButton>
 
@@ -66,9 +67,10 @@ QString ColorDepthAdvice() {
                       QStringLiteral(") zu laufen. Da solltest du die normalen Icons verwenden "
                                      "können.");
     } else {
-        environment = QStringLiteral(
-            "Der VexelReminder scheint zurzeit in einer nativen Windows-Umgebung zu laufen. Die "
-            "Darstellung des normalen Icons sollte keine Probleme bereiten.");
+        environment = QStringLiteral("Der VexelReminder scheint zurzeit in einer nativen ") +
+                      NativeSystemName() +
+                      QStringLiteral("-Umgebung zu laufen. Die Darstellung des normalen Icons "
+                                     "sollte keine Probleme bereiten.");
     }
     return QStringLiteral("Unter WINE und womöglich auch in anderen Situationen wird das "
                           "Tray-Icon eventuell nicht erkenntlich dargestellt. ") +

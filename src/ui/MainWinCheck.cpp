@@ -58,6 +58,9 @@ void TMainWin::HandleDranbinInfo(const rDranbinInfo& info, bool forced) {
                             QStringLiteral("Die Abfrage ergab einen Fehler: \"") +
                                 QString::fromLocal8Bit(info.Text) + QStringLiteral("\""),
                             QMessageBox::Ok);
+            box.setTextFormat(Qt::PlainText); // the failure text may hold a page's markup
+            // Blocks no window of ours: the tray and its menu stay live.
+            box.setWindowModality(Qt::WindowModal);
             box.exec();
         }
     } else {
@@ -87,8 +90,34 @@ void TMainWin::ShowDranbinState(int n, bool forced, const rDranbinInfo& info) {
     }
 }
 
+QString TimeOfDayFormat(const QLocale& locale) {
+    // The user's long time format without its time zone: the hour, minute and
+    // second fields, separators and any AM/PM designator stay as they are.
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'') {
+            quoted = !quoted;
+        } else if (!quoted && c == u't') {
+            while (i + 1 < format.size() && format[i + 1] == u't') {
+                ++i;
+            }
+            // The blank that parted the zone from the rest goes with it.
+            while (!out.isEmpty() && out.back().isSpace()) {
+                out.chop(1);
+            }
+            continue;
+        }
+        out += c;
+    }
+    return out.trimmed();
+}
+
 void TMainWin::SetLastResult(const std::string& s) {
-    const QString time = QLocale().toString(QTime::currentTime(), QLocale::LongFormat);
+    const QLocale locale;
+    const QString time = locale.toString(QTime::currentTime(), TimeOfDayFormat(locale));
     ui_.labLastResultValue->setText(QStringLiteral("[") + time + QStringLiteral("] ") +
                                     QString::fromLocal8Bit(s));
 }

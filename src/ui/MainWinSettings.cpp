@@ -9,6 +9,7 @@
 #include "ui/MainWin.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -332,6 +333,16 @@ void TMainWin::btnCloseClick(QObject* sender) {
         }
     }
     hide();
+}
+
+void TMainWin::keyPressEvent(QKeyEvent* event) {
+    // The window closes by its button, its close box and Enter; Escape does
+    // nothing here, so a stray key press never hides the settings.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TMainWin::AboutLinkClick(int link) {

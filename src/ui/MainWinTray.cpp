@@ -3,6 +3,7 @@
 #include "config/Config.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/MainWin.h"
+#include "ui/PlainText.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -105,7 +106,8 @@ void TMainWin::SetTrayIndex(int index) {
 void TMainWin::SetTrayTip(const QString& tip) {
     trayTip_ = tip.left(kMaxTip);
     if (tray_ != nullptr) {
-        tray_->setToolTip(trayTip_);
+        // The tip carries the server's page after a failure: never markup.
+        tray_->setToolTip(ShownLiterally(trayTip_));
     }
 }
 

@@ -2,6 +2,7 @@
 #include "status/GameLinks.h"
 #include "status/RunningRequests.h"
 #include "ui/MainWin.h"
+#include "ui/PlainText.h"
 #include "update/UpdateThread.h"
 
 #include <QLabel>
@@ -47,7 +48,7 @@ void TMainWin::ShowUpdateResult(const rUpdateResult& result) {
     ui_.labUpdLink->setVisible(update);
     ui_.labUpdResult->setVisible(!update);
     if (update) {
-        const QString host = QString::fromLocal8Bit(SiteHostName());
+        const QString host = ShownLiterally(QString::fromLocal8Bit(SiteHostName()));
         ui_.imgUpdate->setToolTip(host);
         ui_.labUpdLink->setToolTip(host);
     }

@@ -1,6 +1,7 @@
 #include "ui/SettingsPages.h"
 
 #include "ui/LinkLabel.h"
+#include "ui/PlatformTexts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -94,6 +95,9 @@ QSpinBox* makeSpin(QWidget* parent, const char* name, QLabel*& label, const QStr
     spin->setSingleStep(step);
     spin->setFixedWidth(kSpinWidth);
     spin->setAlignment(Qt::AlignRight);
+    // Left holding no number, the box takes its minimum; a value out of
+    // range is corrected into it (Qt would fall back to the previous value).
+    spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     label->setBuddy(spin);
     return spin;
 }
@@ -326,8 +330,7 @@ void TMainWinUi::setupUi(QDialog* mainWin) {
                       "labBalloonReg");
             labBalloonReg->setTextFormat(Qt::PlainText);
             labBalloonReg->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            labBalloonReg->setToolTip(QStringLiteral(
-                "Prüft, ob in der Registry das Anzeigen von Balloons erlaubt wird."));
+            labBalloonReg->setToolTip(BalloonCheckHint());
             // Room for the longer of the two status texts the main window
             // writes, so filling it does not widen the fixed window.
             labBalloonReg->setMinimumWidth(labBalloonReg->fontMetrics().horizontalAdvance(

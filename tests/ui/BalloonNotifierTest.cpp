@@ -134,9 +134,11 @@ public:
     const QList<uint>& Closed() const { return closed_; }
 
     void Click(uint id) { emit ActionInvoked(id, QStringLiteral("default")); }
+    void SetCapabilities(const QStringList& caps) { capabilities_ = caps; }
     void Expire(uint id) { emit NotificationClosed(id, 1); }
 
 public slots:
+    QStringList GetCapabilities() { return capabilities_; }
     uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
                 const QString& summary, const QString& body, const QStringList& actions,
                 const QVariantMap& hints, int timeout) {
@@ -159,6 +161,7 @@ private:
     uint nextId_ = 41;
     QList<Call> calls_;
     QList<uint> closed_;
+    QStringList capabilities_{QStringLiteral("actions"), QStringLiteral("body")};
 };
 
 class BalloonNotifierTest : public ::testing::Test {
@@ -226,6 +229,33 @@ TEST_F(BalloonNotifierTest, TitleAndTextAreCutToTheShellLimits) {
     ASSERT_TRUE(WaitUntil([&] { return service->Calls().size() == 1; }));
     EXPECT_EQ(service->Calls().at(0).summary, QString(63, QLatin1Char('T')));
     EXPECT_EQ(service->Calls().at(0).body, QString(255, QLatin1Char('x')));
+}
+
+// The body is markup for services that say so: there it is escaped, so the
+// user's text shows as typed; elsewhere it goes as it is. The title is plain
+// text everywhere.
+TEST_F(BalloonNotifierTest, TheBodyIsEscapedWhereTheServiceReadsMarkup) {
+    StartService();
+    MakeNotifier();
+    const QString text = QStringLiteral("<img src=\"/x.png\"> &lt;b&gt; <b>x</b>");
+    const struct {
+        QStringList caps;
+        QString body;
+    } rows[] = {
+        {{QStringLiteral("body"), QStringLiteral("body-markup")},
+         QStringLiteral(
+             "&lt;img src=&quot;/x.png&quot;&gt; &amp;lt;b&amp;gt; &lt;b&gt;x&lt;/b&gt;")},
+        {{QStringLiteral("body")}, text},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.caps.join(u',').toStdString());
+        service->SetCapabilities(row.caps);
+        const auto before = service->Calls().size();
+        notifier->Show(text, text, 1000);
+        ASSERT_TRUE(WaitUntil([&] { return service->Calls().size() == before + 1; }));
+        EXPECT_EQ(service->Calls().last().summary.toStdString(), text.toStdString());
+        EXPECT_EQ(service->Calls().last().body.toStdString(), row.body.toStdString());
+    }
 }
 
 TEST_F(BalloonNotifierTest, RemoveClosesTheShownBalloon) {

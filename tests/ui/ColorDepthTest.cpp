@@ -71,9 +71,15 @@ TEST_F(ColorDepthTest, ContentNamesTheDetectedEnvironment) {
         EnvironmentKind kind;
         QString sentence;
     };
-    const QString native = QStringLiteral(
-        "Der VexelReminder scheint zurzeit in einer nativen Windows-Umgebung zu laufen. Die "
-        "Darstellung des normalen Icons sollte keine Probleme bereiten.");
+#ifdef Q_OS_WIN
+    const QString system = QStringLiteral("Windows");
+#else
+    const QString system = QStringLiteral("Linux"); // the system it runs on, not Windows
+#endif
+    const QString native = QStringLiteral("Der VexelReminder scheint zurzeit in einer nativen ") +
+                           system +
+                           QStringLiteral("-Umgebung zu laufen. Die Darstellung des normalen "
+                                          "Icons sollte keine Probleme bereiten.");
     const auto vm = [](const QString& name) {
         return QStringLiteral("Der VexelReminder scheint in einer VM (") + name +
                QStringLiteral(") zu laufen. Da solltest du die normalen Icons verwenden können.");

@@ -4,14 +4,22 @@
 
 #include "status/RunningRequests.h"
 #include "ui/BalloonNotifier.h"
+#include "ui/Popup.h"
+#include "update/VersionList.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QTextDocument>
+#include <QTreeWidget>
+#include <gmock/gmock.h>
 
 namespace vexrem::test {
 namespace {
@@ -325,6 +333,120 @@ TEST_F(CycleTest, ProgramEndDuringARequestDoesNotHang) {
     EXPECT_TRUE(WaitUntil([this] { return !win->WorkersRunning(); }));
     EXPECT_FALSE(DranCheckRunning);
     EXPECT_EQ(win->Calls(), 0); // no result is shown
+}
+
+// What a reader sees of a text handed to a widget in that format.
+std::string Seen(const QString& text, Qt::TextFormat format) {
+    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text))) {
+        return text.toStdString();
+    }
+    QTextDocument doc;
+    doc.setHtml(text);
+    return doc.toPlainText().toStdString();
+}
+
+std::string Seen(const QLabel* label) {
+    return Seen(label->text(), label->textFormat());
+}
+
+// Texts of the server, the version list and the settings file reach the
+// screen as they are, markup and entities included.
+TEST_F(MainWinTest, ServerAndSettingsTextsAreShownLiterally) {
+    Start();
+    const char* const samples[] = {
+        R"(<img src="/usr/share/pixmaps/debian-logo.png" width=900 height=500>)", "&lt;b&gt;",
+        "<b>x</b>", "a & b <i>c</i>  &amp;"};
+    for (const char* raw : samples) {
+        const std::string sample = raw;
+        SCOPED_TRACE(raw);
+        // Tray tooltip: a failure's page, and the user's own tooltip text.
+        win->SetTrayState(-1, raw);
+        EXPECT_EQ(Seen(win->TrayIcon()->toolTip(), Qt::AutoText), "Fehler (" + sample + ")");
+        Config->ToolTipText = raw;
+        win->SetTrayState(2, "");
+        EXPECT_EQ(Seen(win->TrayIcon()->toolTip(), Qt::AutoText), sample);
+        // The last-result line.
+        win->SetErrorState(true, raw);
+        EXPECT_THAT(Seen(win->Ui().labLastResultValue), ::testing::EndsWith("] Fehler: " + sample));
+        // The error box of a forced check.
+        {
+            DialogAnswerer answerer;
+            answerer.Then([&](ModalDialog& d) {
+                auto* box = qobject_cast<QMessageBox*>(d.Widget());
+                ASSERT_NE(box, nullptr);
+                EXPECT_EQ(Seen(box->text(), box->textFormat()),
+                          "Die Abfrage ergab einen Fehler: \"" + sample + "\"");
+                d.Click("OK");
+            });
+            rDranbinInfo failed;
+            failed.Error = true;
+            failed.Text = raw;
+            win->HandleDranbinInfo(failed, true);
+            EXPECT_TRUE(answerer.AllAnswered());
+        }
+        // The popup, its texts from the settings file.
+        {
+            Config->ShowPopup = true;
+            Config->PopupCaption = raw;
+            Config->PopupMessage = raw;
+            Config->HindaText = raw;
+            DialogAnswerer answerer;
+            answerer.Then([&](ModalDialog& d) {
+                auto* popup = qobject_cast<TfrmPopup*>(d.Widget());
+                ASSERT_NE(popup, nullptr);
+                EXPECT_EQ(d.Title().toStdString(), sample);
+                EXPECT_EQ(Seen(popup->labMessage), sample);
+                EXPECT_EQ(popup->btnHinda->text().toStdString(), sample); // buttons know no markup
+                popup->done(TfrmPopup::mrCancel);
+            });
+            win->ShowDranPopup(1);
+            EXPECT_TRUE(answerer.AllAnswered());
+        }
+        // The Update page: the listed versions and news, and a failure.
+        rUpdateResult listed;
+        listed.Received = true;
+        listed.HasEntries = true;
+        listed.NewestVersion = raw;
+        listed.Versions = {tVersionInfo{raw, raw, {raw}}};
+        win->ShowUpdateResult(listed);
+        EXPECT_EQ(Seen(win->Ui().labActver), sample);
+        const QTreeWidgetItem* entry = win->Ui().tvFeatures->topLevelItem(0);
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->text(0).toStdString(), sample + " (" + sample + ")");
+        ASSERT_EQ(entry->childCount(), 1);
+        EXPECT_EQ(entry->child(0)->text(0).toStdString(), sample);
+        rUpdateResult failedList;
+        failedList.ErrorText = raw;
+        win->ShowUpdateResult(failedList);
+        EXPECT_EQ(Seen(win->Ui().labUpdResult), "Fehler bei Abfrage: " + sample);
+    }
+}
+
+// The time of the last result: the user's hours, minutes and seconds, no zone.
+TEST_F(MainWinTest, LastResultTimeIsTheLocalesTimeOfDayWithoutZone) {
+    Start();
+    const struct {
+        const char* locale;
+        const char* pattern; // 21:05:09 in that locale
+        const char* line;    // any time of day
+    } rows[] = {
+        {"de_DE", "^21:05:09$", R"(^\[\d\d:\d\d:\d\d\] x$)"},
+        {"en_US", R"(^9:05:09[\s\x{202F}]?PM$)", R"(^\[\d\d?:\d\d:\d\d[\s\x{202F}]?[AP]M\] x$)"},
+    };
+    const QLocale before;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.locale);
+        const QLocale locale(QString::fromLatin1(row.locale));
+        const QString time = locale.toString(QTime(21, 5, 9), TimeOfDayFormat(locale));
+        EXPECT_TRUE(QRegularExpression(QString::fromLatin1(row.pattern)).match(time).hasMatch())
+            << time.toStdString();
+        QLocale::setDefault(locale);
+        win->SetLastResult("x");
+        const QString line = win->Ui().labLastResultValue->text();
+        EXPECT_TRUE(QRegularExpression(QString::fromLatin1(row.line)).match(line).hasMatch())
+            << line.toStdString();
+    }
+    QLocale::setDefault(before);
 }
 
 } // namespace

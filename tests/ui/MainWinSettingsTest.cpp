@@ -5,7 +5,9 @@
 #include "status/RunningRequests.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -242,6 +244,33 @@ TEST_F(SettingsWindowTest, TypingIntoTheIntervalIsSeenBeforeLeavingTheBox) {
     EXPECT_EQ(win->Ui().seIntervall->value(), 20);
     EXPECT_EQ(win->Ui().seIntervall->text(), "20");
     EXPECT_EQ(win->TimerCheck().interval(), 20000);
+}
+
+// Leaving a spin edit: no number counts as its minimum, a value out of range
+// is corrected into it (not back to the value it held before).
+TEST_F(SettingsWindowTest, ASpinEditLeftWithoutANumberTakesItsMinimum) {
+    StartShown("Interval=300\nPopupDelay1=600\nStartupDelay=5\n");
+    using U = TMainWinUi;
+    const struct {
+        QSpinBox* U::*spin;
+        const char* typed; // replaces the whole text
+        int left;          // the value after leaving
+    } rows[] = {
+        {&U::seIntervall, "", 20},  {&U::seIntervall, "-", 20},  {&U::seIntervall, "5", 20},
+        {&U::sePopupDelay1, "", 1}, {&U::seStartupDelay, "", 1}, {&U::seBalloonTimeout, "", 1},
+    };
+    for (const auto& row : rows) {
+        QSpinBox* spin = win->Ui().*(row.spin);
+        SCOPED_TRACE(spin->objectName().toStdString() + " <- '" + row.typed + "'");
+        spin->setValue(spin->maximum()); // not the minimum before
+        spin->selectAll();
+        QTest::keyClick(spin, Qt::Key_Backspace);
+        QTest::keyClicks(spin, QString::fromLatin1(row.typed));
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(spin, &out);
+        EXPECT_EQ(spin->value(), row.left);
+        EXPECT_EQ(spin->text(), QString::number(row.left));
+    }
 }
 
 // --- what applying puts into effect -------------------------------------------
@@ -617,14 +646,14 @@ TEST_F(SettingsWindowTest, QuestionNeedsOneOfItsAnswers) {
     EXPECT_TRUE(ApplyEnabled());
 }
 
-TEST_F(SettingsWindowTest, EscapeAndEnterActLikeTheCloseButton) {
+TEST_F(SettingsWindowTest, EnterActsLikeTheCloseButtonAndEscapeDoesNothing) {
     StartShown();
     Type(win->Ui().leUserName, "Bert");
     {
-        DialogAnswerer answerer;
-        answerer.ThenClick("Abbrechen");
+        DialogAnswerer none; // no question, and the window stays
         QTest::keyClick(win->Ui().leUserName, Qt::Key_Escape);
-        EXPECT_TRUE(answerer.AllAnswered());
+        QTest::keyClick(win->Ui().XPPageControl, Qt::Key_Escape);
+        EXPECT_EQ(none.Answered(), 0);
         EXPECT_TRUE(win->isVisible());
     }
     {

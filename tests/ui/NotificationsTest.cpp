@@ -9,12 +9,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
 
 #include <filesystem>
+#include <functional>
 
 namespace vexrem::test {
 namespace {
@@ -171,6 +173,59 @@ TEST_F(NotificationsTest, WhileThePopupIsOpenTheProgramWindowWaitsButOtherWindow
         d.Click("5 min");
     });
     EXPECT_TRUE(win->TimerPopup().isActive());
+}
+
+// The questions of the settings window and the error box wait for their
+// answer the same way: the settings window waits, the tray stays live.
+TEST_F(NotificationsTest, WhileAQuestionIsOpenOtherWindowsOfOursStayLive) {
+    StartWith("ShowPopup=0\nShowBalloon=0\n");
+    QPushButton trayWindow(QStringLiteral("tray"));
+    trayWindow.show();
+    QSignalSpy trayClicks(&trayWindow, &QPushButton::clicked);
+    const struct {
+        const char* name;
+        const char* answer;
+        bool blocksWindow; // the settings window waits for the answer
+        std::function<void()> open;
+    } rows[] = {
+        {"colour depth", "Nein", true,
+         [&] {
+             win->labColorDepthClick();
+         }},
+        {"autostart", "OK", true,
+         [&] {
+             win->btnAddAutostartClick();
+         }},
+        {"close prompt", "Abbrechen", true,
+         [&] {
+             win->Ui().leUserName->setText(QStringLiteral("changed"));
+             win->btnCloseClick();
+         }},
+        {"error box", "OK", false,
+         [&] {
+             rDranbinInfo failed;
+             failed.Error = true;
+             failed.Text = "Not Found";
+             win->HandleDranbinInfo(failed, true);
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        win->ShowSettingsWindow();
+        const int before = trayClicks.count();
+        DialogAnswerer answerer;
+        answerer.Then([&](ModalDialog& d) {
+            ClickAsTheUser(&trayWindow);
+            EXPECT_EQ(trayClicks.count(), before + 1);
+            if (row.blocksWindow) {
+                ClickAsTheUser(win->Ui().btnClose); // blocked: the window stays open
+                EXPECT_TRUE(win->isVisible());
+            }
+            d.Click(QString::fromUtf8(row.answer));
+        });
+        row.open();
+        EXPECT_TRUE(answerer.AllAnswered());
+    }
 }
 
 // --- the balloon -----------------------------------------------------------------

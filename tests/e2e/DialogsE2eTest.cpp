@@ -1,0 +1,281 @@
+// The settings window and its questions on a real X screen with a tray host:
+// each window carries exactly its own title, and while a question waits for
+// its answer the tray icon's menu still opens and acts.
+//
+// The program runs against a game server that refuses the connection, so the
+// tray shows the red lamp, which tells where the icon is.
+#include "Desktop.h"
+#include "Process.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace vexrem::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr Rgb kRed{255, 48, 40};
+constexpr Rgb kLinkBlue{0, 0, 255}; // the link labels of the settings window
+constexpr int kTolerance = 24;
+constexpr int kMinLampPixels = 4;
+constexpr int kMinLinkPixels = 20;
+// Generous: two cores shared with a parallel test run.
+constexpr auto kWait = 40s;
+
+std::string LoginName() {
+    const passwd* pw = getpwuid(geteuid());
+    return pw != nullptr && pw->pw_name != nullptr ? pw->pw_name : "";
+}
+
+bool WaitUntil(const std::function<bool()>& pred, std::chrono::seconds timeout = kWait) {
+    const auto deadline = Clock::now() + timeout;
+    while (!pred()) {
+        if (Clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(250ms);
+    }
+    return true;
+}
+
+// One screen with a tray for the whole run.
+class Screen : public ::testing::Environment {
+public:
+    void SetUp() override {
+        desktop_ = std::make_unique<Desktop>();
+        if (!desktop_->Ready()) {
+            std::cout << "E2E-SKIP: no virtual desktop: " << desktop_->Problem() << std::endl;
+        }
+    }
+    void TearDown() override { desktop_.reset(); }
+
+    static Desktop* TheDesktop() {
+        return desktop_ && desktop_->Ready() ? desktop_.get() : nullptr;
+    }
+
+private:
+    static inline std::unique_ptr<Desktop> desktop_;
+};
+
+class Questions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        desktop_ = Screen::TheDesktop();
+        if (desktop_ == nullptr) {
+            GTEST_SKIP() << "no virtual desktop with a tray (Xvfb, trayer, xdotool, import)";
+        }
+        if (!InPath("xprop")) {
+            GTEST_SKIP() << "xprop is not installed";
+        }
+        for (const char* dir : {"bin", "config", "data/VexelReminder", "runtime", "tmp"}) {
+            std::filesystem::create_directories(home_ / dir);
+        }
+        std::filesystem::permissions(home_ / "runtime", std::filesystem::perms::owner_all);
+        {
+            // Nothing is opened for real.
+            std::ofstream opener(home_ / "bin/xdg-open");
+            opener << "#!/bin/sh\nexit 0\n";
+        }
+        std::filesystem::permissions(home_ / "bin/xdg-open", std::filesystem::perms::owner_all);
+        {
+            std::ofstream ini(home_ / "data/VexelReminder/vexrem.ini");
+            ini << "[" << LoginName() << "]\nUserName=e2e\nInterval=20\nActive=1\n"
+                << "StartupDelay=1\nShowBalloon=0\nShowPopup=0\nTrayIconBlinkOnError=0\n";
+        }
+        env_ = desktop_->ClientEnvironment();
+        env_["HOME"] = home_.Str();
+        env_["XDG_CONFIG_HOME"] = home_ / "config";
+        env_["XDG_DATA_HOME"] = home_ / "data";
+        env_["XDG_RUNTIME_DIR"] = home_ / "runtime";
+        env_["TMPDIR"] = home_ / "tmp";
+        env_["PATH"] = (home_ / "bin") + ":" + env_["PATH"];
+        // Port 1 on the loopback: nobody listens, every check fails.
+        env_["VEXREM_GAME_SERVER"] = "http://127.0.0.1:1";
+        env_["VEXREM_SITE"] = "http://127.0.0.1:1";
+        env_["QT_QPA_PLATFORM"] = "xcb";
+        // No session bus: the icon is an XEmbed icon in trayer.
+        env_["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + (home_ / "no-bus");
+        env_.erase("SESSION_MANAGER");
+
+        app_ = std::make_unique<Process>(std::vector<std::string>{VEXREM_EXE}, env_);
+        ASSERT_TRUE(app_->Started());
+        ASSERT_TRUE(WaitUntil([&] { return RedLamp().has_value(); }))
+            << "no red lamp in the tray; screen saved as " << SaveScreen("no-lamp");
+        lamp_ = *RedLamp();
+    }
+
+    void TearDown() override {
+        if (app_) {
+            // How the program ends is not looked at here: a stuck end is cut short.
+            app_->Signal(SIGTERM);
+            if (!app_->WaitExit(5s)) {
+                app_->Signal(SIGKILL);
+                app_->WaitExit(5s);
+            }
+        }
+        app_.reset();
+        if (desktop_ != nullptr) {
+            WaitUntil([&] { return !RedLamp(); }, 10s); // the next test must not see this icon
+        }
+    }
+
+    // Screen position of the red lamp, if one is lit.
+    std::optional<std::pair<int, int>> RedLamp() const {
+        const auto tray = desktop_->TrayArea();
+        const auto image = tray ? desktop_->Capture(*tray) : std::nullopt;
+        if (!image) {
+            return std::nullopt;
+        }
+        const ColourSpot spot = FindColour(*image, kRed, kTolerance);
+        if (spot.count < kMinLampPixels) {
+            return std::nullopt;
+        }
+        return std::make_pair(tray->x + spot.centreX, tray->y + spot.centreY);
+    }
+
+    std::string SaveScreen(const std::string& name) const {
+        const std::string file = "e2e-questions-" + name + ".png";
+        desktop_->SaveCapture({0, 0, 800, 600}, file);
+        return std::filesystem::absolute(file).string();
+    }
+
+    // The title the window manager is given (_NET_WM_NAME), as UTF-8.
+    std::string WindowTitle(const std::string& id) const {
+        Environment env = desktop_->ClientEnvironment();
+        env["LC_ALL"] = "C.UTF-8"; // else xprop writes umlauts as octal escapes
+        const RunResult r = e2e::Run({"xprop", "-id", id, "-notype", "_NET_WM_NAME"}, env);
+        const std::size_t open = r.out.find('"');
+        const std::size_t close = r.out.rfind('"');
+        if (r.exitCode != 0 || open == std::string::npos || close <= open) {
+            return {};
+        }
+        return r.out.substr(open + 1, close - open - 1);
+    }
+
+    std::vector<std::string> ProgramWindows() const {
+        return desktop_->VisibleWindows("--classname", "^vexrem$");
+    }
+
+    // Waits for a visible window of the program with exactly that title.
+    std::optional<std::string> WaitForTitle(const std::string& title) const {
+        std::optional<std::string> found;
+        WaitUntil([&] {
+            for (const auto& id : ProgramWindows()) {
+                if (WindowTitle(id) == title) {
+                    found = id;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return found;
+    }
+
+    // Right-click on the icon; true once a new window of the program (its
+    // menu) has appeared.
+    bool OpenTrayMenu() const {
+        const auto before = ProgramWindows();
+        return desktop_->Click(lamp_.first, lamp_.second, 3) && WaitUntil([&] {
+                   for (const auto& id : ProgramWindows()) {
+                       const auto g = desktop_->Geometry(id);
+                       if (std::find(before.begin(), before.end(), id) == before.end() && g &&
+                           g->width >= 80 && g->height >= 80) {
+                           return true;
+                       }
+                   }
+                   return false;
+               });
+    }
+
+    // Opens the settings window from the tray menu; its window id.
+    std::optional<std::string> OpenSettings() const {
+        if (!OpenTrayMenu() || !desktop_->Keys({"e"})) { // "&Einstellungen"
+            return std::nullopt;
+        }
+        return WaitForTitle("VexelReminder");
+    }
+
+    // Clicks the link label shown in the window.
+    bool ClickLink(const std::string& windowId) const {
+        const auto area = desktop_->Geometry(windowId);
+        const auto image = area ? desktop_->Capture(*area) : std::nullopt;
+        if (!image) {
+            return false;
+        }
+        const ColourSpot spot = FindColour(*image, kLinkBlue, kTolerance);
+        return spot.count >= kMinLinkPixels &&
+               desktop_->Click(area->x + spot.centreX, area->y + spot.centreY);
+    }
+
+    // With the question open: the tray menu opens, and "&Deaktivieren" in it
+    // puts out the red lamp, while the question stays.
+    void TrayMenuWorksWhileOpen(const std::string& title) const {
+        ASSERT_TRUE(OpenTrayMenu()) << "no tray menu while \"" << title
+                                    << "\" is open; screen saved as " << SaveScreen("menu");
+        ASSERT_TRUE(desktop_->Keys({"d"}));
+        EXPECT_TRUE(WaitUntil([&] { return !RedLamp(); }))
+            << "the menu's item had no effect; screen saved as " << SaveScreen("deactivate");
+        EXPECT_TRUE(WaitForTitle(title)) << "the question went away";
+    }
+
+    Desktop* desktop_ = nullptr;
+    test::TempDir home_;
+    Environment env_;
+    std::unique_ptr<Process> app_;
+    std::pair<int, int> lamp_;
+};
+
+TEST_F(Questions, ColourDepthDialogLeavesTheTrayMenuUsable) {
+    const auto settings = OpenSettings();
+    ASSERT_TRUE(settings) << "no window titled exactly VexelReminder; screen saved as "
+                          << SaveScreen("settings");
+    ASSERT_TRUE(desktop_->Keys({"ctrl+Tab"})); // the page "Tray-Icon"
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(ClickLink(*settings)); // "Information zur Farbtiefe"
+    ASSERT_TRUE(WaitForTitle("Farbtiefe des Tray-Icons"))
+        << "no window titled exactly so; screen saved as " << SaveScreen("colour-depth");
+    TrayMenuWorksWhileOpen("Farbtiefe des Tray-Icons");
+}
+
+TEST_F(Questions, AutostartDialogLeavesTheTrayMenuUsable) {
+    const auto settings = OpenSettings();
+    ASSERT_TRUE(settings);
+    ASSERT_TRUE(ClickLink(*settings)); // "Autostart verwalten"
+    ASSERT_TRUE(WaitForTitle("Autostart"))
+        << "no window titled exactly so; screen saved as " << SaveScreen("autostart");
+    TrayMenuWorksWhileOpen("Autostart");
+}
+
+TEST_F(Questions, ClosePromptLeavesTheTrayMenuUsable) {
+    const auto settings = OpenSettings();
+    ASSERT_TRUE(settings);
+    // From the page tabs to "VexelReminder ist aktiv", untick it, then Enter
+    // closes the window: the edit is not applied yet, so it asks.
+    ASSERT_TRUE(desktop_->Keys({"Tab", "space", "Return"}));
+    const std::string title = "VexelReminder - Ge\xc3\xa4nderte Einstellungen";
+    ASSERT_TRUE(WaitForTitle(title))
+        << "no window titled exactly so; screen saved as " << SaveScreen("close-prompt");
+    TrayMenuWorksWhileOpen(title);
+}
+
+} // namespace
+} // namespace vexrem::e2e
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new vexrem::e2e::Screen);
+    return RUN_ALL_TESTS();
+}

@@ -119,9 +119,11 @@ protected:
 
     void TearDown() override {
         if (app_) {
-            // How the program ends is not looked at here: a stuck end is cut short.
+            // Every test leaves a question open: SIGTERM must end the program all the same.
             app_->Signal(SIGTERM);
-            if (!app_->WaitExit(5s)) {
+            const bool ended = app_->WaitExit(5s);
+            EXPECT_TRUE(ended) << "SIGTERM with a question open did not end the program";
+            if (!ended) {
                 app_->Signal(SIGKILL);
                 app_->WaitExit(5s);
             }

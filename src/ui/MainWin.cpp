@@ -92,9 +92,13 @@ void TMainWin::FormCreate() {
     connect(&timerClientConfig_, &QTimer::timeout, this, &TMainWin::TryConfigureHttpClient);
 
     // A failing save of the settings is told in a plain message box.
+    // It names a file as it is, and leaves the tray usable while it is open.
     SetConfigMessageSink([this](const std::string& msg) {
-        QMessageBox::warning(isVisible() ? this : nullptr, QStringLiteral("VexelReminder"),
-                             QString::fromLocal8Bit(msg));
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("VexelReminder"),
+                        QString::fromLocal8Bit(msg), QMessageBox::Ok, isVisible() ? this : nullptr);
+        box.setTextFormat(Qt::PlainText);
+        box.setWindowModality(Qt::WindowModal);
+        box.exec();
     });
 
     // 4. The configuration (loads and saves the user's section).

@@ -85,8 +85,10 @@ void SaveSettingsAtEnd(bool sessionEnding) {
             // While the session ends, a box would hold the end until the
             // session manager kills the process.
             if (!sessionEnding && qobject_cast<QApplication*>(QCoreApplication::instance())) {
-                QMessageBox::warning(nullptr, QStringLiteral("VexelReminder"),
-                                     QString::fromLocal8Bit(msg));
+                QMessageBox box(QMessageBox::Warning, QStringLiteral("VexelReminder"),
+                                QString::fromLocal8Bit(msg), QMessageBox::Ok);
+                box.setTextFormat(Qt::PlainText); // names the file as it is
+                box.exec();
             }
         });
     ConfigModuleShutdown();

@@ -110,6 +110,7 @@ TEST_F(ProgramEndTest, ASaveErrorAtTheEndIsShownUnlessTheSessionEndsAndAlwaysLog
         QObject::connect(&answer, &QTimer::timeout, [&shown] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 shown << box->text();
+                EXPECT_EQ(box->textFormat(), Qt::PlainText); // the path is shown as it is
                 box->accept();
             }
         });

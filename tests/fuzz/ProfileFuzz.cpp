@@ -13,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace profile = vexrem::profile;
@@ -72,11 +71,11 @@ bool Canonical(std::string_view text) {
     if (text.size() > profile::MaxValueLength || text.find('\0') != std::string_view::npos)
         return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue; // the line break itself
         const bool lineEnd = i + 1 == text.size() || text[i + 1] == '\n' ||
                              (text[i + 1] == '\r' && i + 2 < text.size() && text[i + 2] == '\n');
-        if (text[i] == '\r' && !(i + 1 < text.size() && text[i + 1] == '\n'))
-            return false;
-        if (lineEnd && IsBlank(text[i]))
+        if (text[i] == '\r' || (lineEnd && IsBlank(text[i])))
             return false;
     }
     return true;
@@ -87,7 +86,8 @@ std::string Expected(std::string_view value) {
         profile::TrimBlanks(profile::SingleLine(value)).substr(0, profile::MaxValueLength));
 }
 
-// Case matters to nobody: a name written in other letters finds the same key.
+// Names are compared without regard to case: the same name with its letters
+// swapped between upper and lower case finds the same key.
 std::string OtherCase(std::string s) {
     for (char& c : s) {
         if (c >= 'a' && c <= 'z')
@@ -126,9 +126,8 @@ void CheckWrite(std::string_view text, const std::vector<Name>& names, const Nam
     FUZZ_CHECK(profile::SectionHasKeys(written, target.section));
     if (!checkOthers)
         return;
-    for (const Name& other : names) {
-        if (&other - names.data() >= 8)
-            break;
+    for (std::size_t i = 0; i < std::min<std::size_t>(names.size(), 8); ++i) {
+        const Name& other = names[i];
         if (EqualNoCase(other.section, target.section) && EqualNoCase(other.key, target.key))
             continue;
         FUZZ_CHECK(profile::FindValue(text, other.section, other.key) ==

@@ -17,6 +17,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -25,9 +26,13 @@
 #include <string_view>
 #include <thread>
 
-// Every name lookup answers the loopback address, so that a redirection to
-// any host reaches the test server (or a closed port) and nothing ever leaves
-// the machine.
+namespace {
+std::atomic<std::uint16_t> serverPort{0};
+} // namespace
+
+// Every name lookup answers the test server's loopback address and port, so a
+// redirection to any host and port reaches that server, and nothing else on
+// the machine or beyond it is ever contacted.
 extern "C" int getaddrinfo(const char* /*node*/, const char* service, const addrinfo* hints,
                            addrinfo** result) {
     using Lookup = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
@@ -36,8 +41,9 @@ extern "C" int getaddrinfo(const char* /*node*/, const char* service, const addr
     if (hints != nullptr)
         numeric = *hints;
     numeric.ai_family = AF_INET;
-    numeric.ai_flags = (numeric.ai_flags & ~AI_ADDRCONFIG) | AI_NUMERICHOST;
-    return real("127.0.0.1", service, &numeric, result);
+    numeric.ai_flags = (numeric.ai_flags & ~AI_ADDRCONFIG) | AI_NUMERICHOST | AI_NUMERICSERV;
+    const std::string port = std::to_string(serverPort.load());
+    return real("127.0.0.1", serverPort != 0 ? port.c_str() : service, &numeric, result);
 }
 
 namespace {
@@ -57,11 +63,9 @@ public:
         FUZZ_CHECK(bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), len) == 0);
         FUZZ_CHECK(listen(listenFd_, 16) == 0);
         FUZZ_CHECK(getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0);
-        port_ = ntohs(addr.sin_port);
+        serverPort = ntohs(addr.sin_port);
         std::thread([this] { Loop(); }).detach();
     }
-
-    std::uint16_t Port() const { return port_; }
 
     void SetReply(std::string_view reply) {
         std::lock_guard lock(mutex_);
@@ -106,7 +110,6 @@ private:
     }
 
     int listenFd_ = -1;
-    std::uint16_t port_ = 0;
     std::mutex mutex_;
     std::string reply_;
 };
@@ -128,17 +131,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     static constexpr std::size_t kBodyLimits[] = {0, 16, 1024, 65536};
     const std::size_t bodyLimit = kBodyLimits[(setup >> 2) & 3];
-    const std::string port = std::to_string(server.Port());
 
     vexrem::THttpClient client;
     client.SetConnectTimeout(std::chrono::milliseconds(1000));
     client.SetRequestTimeout(std::chrono::milliseconds(2000));
     client.SetMaxBodySize(bodyLimit);
-    std::string url = "http://spiel.example:" + port + "/status.php?n=1";
+    std::string url = "http://spiel.example:8080/status.php?n=1";
     if (setup & 1) {
         vexrem::HttpProxy proxy;
         proxy.host = "proxy.example";
-        proxy.port = port;
+        proxy.port = "3128";
         if (setup & 2) {
             proxy.username = "nutzer";
             proxy.password = "geheim";

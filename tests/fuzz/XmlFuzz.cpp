@@ -63,6 +63,31 @@ bool CheckTree(const TXmlDNode* root) {
     return writable;
 }
 
+// Edits on the loaded tree: the first child of the first element moves to the
+// end and is then taken out, and the sibling links stay in step each time.
+void CheckEdits(TXmlDNode* doc) {
+    TXmlDNode* element = doc->FirstChild();
+    while (element && element->NodeType() != ntElement)
+        element = element->NextSibling();
+    if (!element || !element->HasChildNodes())
+        return;
+    const int count = element->ChildNodes().Count();
+    const TXmlDNodeRef moved(element->FirstChild());
+    FUZZ_CHECK(element->AppendChild(moved.Get()) == count - 1);
+    FUZZ_CHECK(element->LastChild() == moved.Get() && moved->NextSibling() == nullptr);
+    FUZZ_CHECK(moved->ParentNode() == element && element->ChildNodes().Count() == count);
+    const TXmlDNodeRef removed = element->RemoveChild(moved.Get());
+    FUZZ_CHECK(removed == moved && moved->ParentNode() == nullptr);
+    FUZZ_CHECK(element->ChildNodes().Count() == count - 1);
+    int forward = 0;
+    for (const TXmlDNode* n = element->FirstChild(); n; n = n->NextSibling())
+        ++forward;
+    int backward = 0;
+    for (const TXmlDNode* n = element->LastChild(); n; n = n->PreviousSibling())
+        ++backward;
+    FUZZ_CHECK(forward == count - 1 && backward == count - 1);
+}
+
 void LoadWriteReload(std::string_view text, bool keepWhitespace) {
     auto doc = MakeRef<TXmlDDocument>();
     doc->SetKeepWhitespace(keepWhitespace);
@@ -85,6 +110,7 @@ void LoadWriteReload(std::string_view text, bool keepWhitespace) {
     again->LoadFromString(written);
     FUZZ_CHECK(again->Xml() == written);
     FUZZ_CHECK(again->ChildNodes().Count() == doc->ChildNodes().Count());
+    CheckEdits(again.Get());
 }
 
 } // namespace

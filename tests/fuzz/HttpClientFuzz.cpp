@@ -1,0 +1,161 @@
+// The HTTP client against a server that answers every connection with the
+// input's bytes: each GET ends in a body within the limit or in an HttpError,
+// quickly, and never in a crash or another exception.
+//
+// The first input byte picks the set-up (direct or through a proxy, with or
+// without proxy credentials, the body limit); the rest is the answer.
+
+#include "FuzzCheck.h"
+
+#include "net/HttpClient.h"
+
+#include <arpa/inet.h>
+#include <dlfcn.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace {
+std::atomic<std::uint16_t> serverPort{0};
+} // namespace
+
+// Every name lookup answers the test server's loopback address and port, so a
+// redirection to any host and port reaches that server, and nothing else on
+// the machine or beyond it is ever contacted.
+extern "C" int getaddrinfo(const char* /*node*/, const char* service, const addrinfo* hints,
+                           addrinfo** result) {
+    using Lookup = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
+    static const auto real = reinterpret_cast<Lookup>(dlsym(RTLD_NEXT, "getaddrinfo"));
+    addrinfo numeric{};
+    if (hints != nullptr)
+        numeric = *hints;
+    numeric.ai_family = AF_INET;
+    numeric.ai_flags = (numeric.ai_flags & ~AI_ADDRCONFIG) | AI_NUMERICHOST | AI_NUMERICSERV;
+    const std::string port = std::to_string(serverPort.load());
+    return real("127.0.0.1", serverPort != 0 ? port.c_str() : service, &numeric, result);
+}
+
+namespace {
+
+// Answers each connection, one after another, with the current reply: reads
+// the request head first (closing with unread bytes would reset the
+// connection and lose the reply), sends the reply, then closes.
+class ReplyServer {
+public:
+    ReplyServer() {
+        listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        FUZZ_CHECK(listenFd_ >= 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        FUZZ_CHECK(bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), len) == 0);
+        FUZZ_CHECK(listen(listenFd_, 16) == 0);
+        FUZZ_CHECK(getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0);
+        serverPort = ntohs(addr.sin_port);
+        std::thread([this] { Loop(); }).detach();
+    }
+
+    void SetReply(std::string_view reply) {
+        std::lock_guard lock(mutex_);
+        reply_ = reply;
+    }
+
+private:
+    void Loop() {
+        for (;;) {
+            const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0)
+                continue;
+            Serve(fd);
+            close(fd);
+        }
+    }
+
+    void Serve(int fd) {
+        const timeval limit{1, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+        std::string head;
+        char buffer[4096];
+        while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
+            const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                return;
+            head.append(buffer, static_cast<std::size_t>(n));
+        }
+        std::string reply;
+        {
+            std::lock_guard lock(mutex_);
+            reply = reply_;
+        }
+        for (std::size_t sent = 0; sent < reply.size();) {
+            const ssize_t n = send(fd, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0)
+                return; // the client gave up reading: fine
+            sent += static_cast<std::size_t>(n);
+        }
+        shutdown(fd, SHUT_WR);
+    }
+
+    int listenFd_ = -1;
+    std::mutex mutex_;
+    std::string reply_;
+};
+
+// Lives for the whole process: the fuzzer never ends it in an orderly way.
+ReplyServer& Server() {
+    static ReplyServer* server = new ReplyServer;
+    return *server;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0)
+        return 0;
+    const std::uint8_t setup = data[0];
+    ReplyServer& server = Server();
+    server.SetReply(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+
+    static constexpr std::size_t kBodyLimits[] = {0, 16, 1024, 65536};
+    const std::size_t bodyLimit = kBodyLimits[(setup >> 2) & 3];
+
+    vexrem::THttpClient client;
+    client.SetConnectTimeout(std::chrono::milliseconds(1000));
+    client.SetRequestTimeout(std::chrono::milliseconds(2000));
+    client.SetMaxBodySize(bodyLimit);
+    std::string url = "http://spiel.example:8080/status.php?n=1";
+    if (setup & 1) {
+        vexrem::HttpProxy proxy;
+        proxy.host = "proxy.example";
+        proxy.port = "3128";
+        if (setup & 2) {
+            proxy.username = "nutzer";
+            proxy.password = "geheim";
+        }
+        client.SetProxy(proxy);
+        url = "http://spiel.example/status.php?n=1";
+    }
+
+    std::string body;
+    try {
+        client.Get(url, body);
+    } catch (const vexrem::HttpError& e) {
+        FUZZ_CHECK(e.what()[0] != '\0');
+        return 0;
+    }
+    FUZZ_CHECK(body.size() <= bodyLimit);
+    return 0;
+}

@@ -121,7 +121,7 @@ protected:
         if (app_) {
             // Every test leaves a question open: SIGTERM must end the program all the same.
             app_->Signal(SIGTERM);
-            const bool ended = app_->WaitExit(5s);
+            const bool ended = app_->WaitExit(5s).has_value();
             EXPECT_TRUE(ended) << "SIGTERM with a question open did not end the program";
             if (!ended) {
                 app_->Signal(SIGKILL);

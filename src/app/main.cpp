@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
             QApplication app(argc, argv);
             QApplication::setApplicationName(QStringLiteral("VexelReminder"));
             QApplication::setApplicationDisplayName(QStringLiteral("VexelReminder"));
+            // The installed menu entry: notifications and the tray name it.
+            QGuiApplication::setDesktopFileName(QStringLiteral("net.vexelfeld.VexelReminder"));
             QApplication::setQuitOnLastWindowClosed(false);
             app.setProperty("internalBuild", kInternalBuild);
 

@@ -151,6 +151,7 @@ protected:
 private:
     void FormCreate();
     void CreateTray();
+    void InstallTrayIcon();
     void ConnectSettingControls();
     void FillIniFileLine();
     void SetTrayIndex(int index);

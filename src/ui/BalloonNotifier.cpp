@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QGuiApplication>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -72,7 +73,10 @@ void BalloonNotifier::Show(const QString& title, const QString& text, int timeou
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     QVariantMap hints;
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("VexelReminder"));
+    // The installed menu entry, so the desktop shows our name and icon.
+    const QString entry = QGuiApplication::desktopFileName();
+    hints.insert(QStringLiteral("desktop-entry"),
+                 entry.isEmpty() ? QStringLiteral("VexelReminder") : entry);
     call << QStringLiteral("VexelReminder") << uint(0) << QString() << t << b
          << QStringList{QStringLiteral("default"), QStringLiteral("Öffnen")} << hints << timeoutMs;
     const quint64 seq = ++lastSent_;

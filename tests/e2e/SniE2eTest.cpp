@@ -110,9 +110,22 @@ public:
             std::cout << "E2E-SKIP: no virtual desktop: " << problem_ << std::endl;
             return;
         }
+        // A session bus whose notification service is a script that notes
+        // each start: the program's Notify call starts it.
+        std::filesystem::create_directories(dir_ / "services");
+        const std::string notified = dir_ / "notified";
+        std::ofstream(notified) << "#!/bin/sh\necho Notify >> '" << NotifiedLog() << "'\n";
+        std::filesystem::permissions(notified, std::filesystem::perms::owner_all);
+        std::ofstream(dir_ / "services/org.freedesktop.Notifications.service")
+            << "[D-BUS Service]\nName=org.freedesktop.Notifications\nExec=" << notified << "\n";
+        std::ofstream(dir_ / "bus.conf")
+            << "<busconfig><type>session</type><listen>unix:path=" << (dir_ / "bus")
+            << "</listen><servicedir>" << (dir_ / "services")
+            << "</servicedir><policy context=\"default\"><allow send_destination=\"*\"/>"
+               "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
         bus_ = std::make_unique<Process>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                                     "--address=unix:path=" + (dir_ / "bus"), "--print-address=1"},
+            std::vector<std::string>{"dbus-daemon", "--nofork", "--nopidfile",
+                                     "--config-file=" + (dir_ / "bus.conf"), "--print-address=1"},
             CurrentEnvironment(), true);
         busAddress_ = bus_->ReadLine(30s).value_or("");
         server_ = std::make_unique<Process>(
@@ -196,6 +209,7 @@ public:
     }
 
     static std::unique_ptr<Process>& Host() { return host_; }
+    static std::string NotifiedLog() { return dir_ / "notified.log"; }
     static Desktop* TheDesktop() { return problem_.empty() ? desktop_.get() : nullptr; }
     static const std::string& Problem() { return problem_; }
     static int Port() { return port_; }
@@ -253,10 +267,10 @@ protected:
         }
     }
 
-    void Seed(const std::string& user, const std::string& extra = "") {
+    void Seed(const std::string& user, const std::string& extra = "ShowBalloon=0\n") {
         std::ofstream(home_ / "data/VexelReminder/vexrem.ini")
             << "[" << LoginName() << "]\nUserName=" << user
-            << "\nInterval=20\nActive=1\nStartupDelay=1\nShowBalloon=0\n"
+            << "\nInterval=20\nActive=1\nStartupDelay=1\n"
             << extra;
     }
     void SetDue(const std::string& login, int due) {
@@ -416,13 +430,32 @@ TEST_F(SniTray, ShowsTheStatesActivatesAndOffersTheMenu) {
 
 TEST_F(SniTray, BlinksRedAndTellsTheFailureWhenTheServerCannotBeReached) {
     env_["VEXREM_GAME_SERVER"] = "http://127.0.0.1:1"; // refused
-    Seed("sni", "TrayIconBlinkOnError=1\nTrayIconBlinkSpeed=500\n");
+    Seed("sni", "ShowBalloon=0\nTrayIconBlinkOnError=1\nTrayIconBlinkSpeed=500\n");
     Start();
     EXPECT_TRUE(WaitForLamp(kRed));
     EXPECT_TRUE(Eventually([&] { return DarkNow(); })) << "no dark phase: not blinking";
     EXPECT_TRUE(WaitForLamp(kRed));
     const std::string item = WaitForItem();
     EXPECT_NE(ItemProperty(item, "ToolTip").find("Fehler ("), std::string::npos);
+}
+
+TEST_F(SniTray, WithoutAnyTrayTheNotificationAndThePopupStillCome) {
+    SniWorld::StopWatcherAndHost();
+    SetDue("sni-none", 1);
+    Seed("sni-none", "ShowBalloon=1\nShowPopup=1\n");
+    Start();
+    EXPECT_TRUE(Eventually([] { return !ReadText(SniWorld::NotifiedLog()).empty(); }))
+        << "no desktop notification was asked for";
+    EXPECT_TRUE(Eventually([&] {
+        for (const Rect& r : desktop_->LargeWindows("--name", "^VexelReminder$", 300, 70)) {
+            if (r.width < 400) { // the settings window is larger
+                return true;
+            }
+        }
+        return false;
+    })) << "no popup";
+    SniWorld::StartWatcher();
+    SniWorld::StartHost();
 }
 
 TEST_F(SniTray, ALateWatcherGetsTheIconAndARestartedOneGetsItBack) {

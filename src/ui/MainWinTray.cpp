@@ -8,8 +8,9 @@
 #include <QCheckBox>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
@@ -33,6 +34,7 @@ constexpr int kTrayWatchMs = 2000;
 constexpr int kTrayWatchTicks = 30;
 // Time a new StatusNotifierItem watcher gets for its host to register.
 constexpr int kHostSettleMs = 300;
+constexpr int kHostQueryMs = 2000;
 
 const QString kSniWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
@@ -41,9 +43,14 @@ const QString kSniWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 bool TrayHostPresent() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected() && bus.interface()->isServiceRegistered(kSniWatcher).value()) {
-        QDBusInterface watcher(kSniWatcher, QStringLiteral("/StatusNotifierWatcher"), kSniWatcher,
-                               bus);
-        if (watcher.property("IsStatusNotifierHostRegistered").toBool()) {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            kSniWatcher, QStringLiteral("/StatusNotifierWatcher"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << kSniWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+        // A hung watcher must not hold up the start for long.
+        const QDBusMessage reply = bus.call(get, QDBus::Block, kHostQueryMs);
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+            qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool()) {
             return true;
         }
     }
@@ -52,7 +59,7 @@ bool TrayHostPresent() {
         return false;
     }
     xcb_connection_t* c = x11->connection();
-    // Qt shows its windows on the connection's first screen.
+    // A desktop runs one X screen; its tray owns the selection of screen 0.
     const QByteArray name = QByteArrayLiteral("_NET_SYSTEM_TRAY_S0");
     xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 1, static_cast<uint16_t>(name.size()), name.constData()), nullptr);

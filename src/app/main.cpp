@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
         if (lock->State() != vexrem::InstanceState::AlreadyRunning) {
             QApplication app(argc, argv);
             QApplication::setApplicationName(QStringLiteral("VexelReminder"));
+            // The installed menu entry: notifications and the tray name it.
+            QGuiApplication::setDesktopFileName(QStringLiteral("net.vexelfeld.VexelReminder"));
             QApplication::setQuitOnLastWindowClosed(false);
             app.setProperty("internalBuild", kInternalBuild);
 

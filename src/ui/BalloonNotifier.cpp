@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QGuiApplication>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -92,7 +93,10 @@ void BalloonNotifier::SendNotify(quint64 seq, const QString& title, const QStrin
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     QVariantMap hints;
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("VexelReminder"));
+    // The installed menu entry, so the desktop shows our name and icon.
+    const QString entry = QGuiApplication::desktopFileName();
+    hints.insert(QStringLiteral("desktop-entry"),
+                 entry.isEmpty() ? QStringLiteral("VexelReminder") : entry);
     call << QStringLiteral("VexelReminder") << uint(0) << QString() << title << body
          << QStringList{QStringLiteral("default"), QStringLiteral("Öffnen")} << hints << timeoutMs;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);

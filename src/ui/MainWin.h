@@ -159,6 +159,7 @@ protected:
 private:
     void FormCreate();
     void CreateTray();
+    void InstallTrayIcon();
     void ConnectSettingControls();
     void FillIniFileLine();
     void SetTrayIndex(int index);

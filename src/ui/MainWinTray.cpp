@@ -7,12 +7,23 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QFont>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <cstdlib>
+
+#include <xcb/xcb.h>
 
 namespace vexrem {
 
@@ -22,10 +33,61 @@ constexpr int kMaxTip = 127;
 // How often and how long to look for a tray that is not there yet.
 constexpr int kTrayWatchMs = 2000;
 constexpr int kTrayWatchTicks = 30;
+// Time a new StatusNotifierItem watcher gets for its host to register.
+constexpr int kHostSettleMs = 300;
+constexpr int kHostQueryMs = 2000;
+
+const QString kSniWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+// A StatusNotifierItem host is registered with the watcher (what Qt asks
+// before it uses StatusNotifierItem), or an XEmbed tray owns its selection.
+bool TrayHostPresent() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && bus.interface()->isServiceRegistered(kSniWatcher).value()) {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            kSniWatcher, QStringLiteral("/StatusNotifierWatcher"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << kSniWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+        // A hung watcher must not hold up the start for long.
+        const QDBusMessage reply = bus.call(get, QDBus::Block, kHostQueryMs);
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+            qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool()) {
+            return true;
+        }
+    }
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr) {
+        return false;
+    }
+    xcb_connection_t* c = x11->connection();
+    // A desktop runs one X screen; its tray owns the selection of screen 0.
+    const QByteArray name = QByteArrayLiteral("_NET_SYSTEM_TRAY_S0");
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 1, static_cast<uint16_t>(name.size()), name.constData()), nullptr);
+    if (atom == nullptr) {
+        return false;
+    }
+    bool owned = false;
+    if (atom->atom != XCB_ATOM_NONE) {
+        xcb_get_selection_owner_reply_t* owner =
+            xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
+        owned = owner != nullptr && owner->owner != XCB_WINDOW_NONE;
+        std::free(owner);
+    }
+    std::free(atom);
+    return owned;
+}
+
+// Whether it is worth waiting with the icon: on a real screen with a session
+// bus, where a StatusNotifierItem host can still start.
+bool TrayHostMayAppear() {
+    const QString platform = QGuiApplication::platformName();
+    return (platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"))) &&
+           QDBusConnection::sessionBus().isConnected();
+}
 } // namespace
 
 void TMainWin::CreateTray() {
-    tray_ = new QSystemTrayIcon(this);
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
     auto add = [this](const char* name, const QString& caption, void (TMainWin::*slot)()) {
@@ -50,8 +112,21 @@ void TMainWin::CreateTray() {
     Aktivieren1 = add("Aktivieren1", QStringLiteral("&Aktivieren"), &TMainWin::Aktivieren1Click);
     Beenden1 = add("Beenden1", QStringLiteral("&Beenden"), &TMainWin::Beenden1Click);
     connect(popupMenu_, &QMenu::aboutToShow, this, &TMainWin::PopupMenuPopup);
-    tray_->setContextMenu(popupMenu_);
 
+    if (TrayHostPresent() || !TrayHostMayAppear()) {
+        InstallTrayIcon();
+    }
+    if (balloon_ == nullptr) {
+        // Desktop notifications do not need the icon; they work while we wait.
+        balloon_ = new BalloonNotifier(nullptr, this);
+        connect(balloon_, &BalloonNotifier::clicked, this, &TMainWin::NotifyIconBalloonClick);
+    }
+    WatchForTray();
+}
+
+void TMainWin::InstallTrayIcon() {
+    tray_ = new QSystemTrayIcon(this);
+    tray_->setContextMenu(popupMenu_);
     connect(tray_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 switch (reason) {
@@ -59,30 +134,66 @@ void TMainWin::CreateTray() {
                     NotifyIconClick();
                     break;
                 case QSystemTrayIcon::DoubleClick:
+                // A StatusNotifierItem host has no double click; its middle
+                // click (SecondaryActivate) reaches the default item instead.
+                case QSystemTrayIcon::MiddleClick:
                     ffnen1Click();
                     break;
                 default:
                     break;
                 }
             });
-    balloon_ = new BalloonNotifier(tray_, this);
-    connect(balloon_, &BalloonNotifier::clicked, this, &TMainWin::NotifyIconBalloonClick);
-
+    // A balloon made while waiting for the tray keeps running when it has one
+    // on screen (so a click on it still counts); otherwise the new one also
+    // has the icon's own message as its fallback.
+    if (balloon_ == nullptr || balloon_->CurrentId() == 0) {
+        delete balloon_;
+        balloon_ = new BalloonNotifier(tray_, this);
+        connect(balloon_, &BalloonNotifier::clicked, this, &TMainWin::NotifyIconBalloonClick);
+    }
     tray_->setIcon(imageSet_->Icon(trayIndex_));
+    tray_->setToolTip(trayTip_);
     tray_->show();
-    WatchForTray();
 }
 
 void TMainWin::WatchForTray() {
-    // A panel may start after us. QSystemTrayIcon shows itself once a tray
-    // appears; if none has after a while, the settings window shows, so the
-    // program is never running without anything to click.
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    // A StatusNotifierItem watcher that starts (late, or again after a
+    // crash of the panel) knows nothing of us: register the icon with it
+    // anew, or make it now if it was waiting for a tray.
+    if (QDBusConnection::sessionBus().isConnected()) {
+        auto* watcher = new QDBusServiceWatcher(kSniWatcher, QDBusConnection::sessionBus(),
+                                                QDBusServiceWatcher::WatchForRegistration, this);
+        connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+            // Its host registers with it a moment later.
+            QTimer::singleShot(kHostSettleMs, this, [this] {
+                if (tray_ == nullptr) {
+                    if (TrayHostPresent()) {
+                        InstallTrayIcon();
+                    }
+                } else if (tray_->isVisible()) {
+                    tray_->hide();
+                    tray_->show();
+                }
+            });
+        });
+    }
+
+    // A panel may start after us. Once a tray icon exists, QSystemTrayIcon
+    // shows itself when an XEmbed tray appears. Qt decides between
+    // StatusNotifierItem and XEmbed once, when the first icon is made, so
+    // where a StatusNotifierItem host may still come (a session bus, no
+    // tray yet) the icon is made only when a tray is there. If none has
+    // come after a while, the settings window shows, so the program is never
+    // running without anything to click.
+    if (tray_ != nullptr && QSystemTrayIcon::isSystemTrayAvailable()) {
         return;
     }
     timerTrayWatch_.setInterval(kTrayWatchMs);
     connect(&timerTrayWatch_, &QTimer::timeout, this, [this] {
-        if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        if (tray_ == nullptr && TrayHostPresent()) {
+            InstallTrayIcon();
+        }
+        if (tray_ != nullptr && QSystemTrayIcon::isSystemTrayAvailable()) {
             timerTrayWatch_.stop();
             tray_->hide();
             tray_->show();
@@ -90,6 +201,9 @@ void TMainWin::WatchForTray() {
         }
         if (++trayWaitTicks_ >= kTrayWatchTicks) {
             timerTrayWatch_.stop();
+            if (tray_ == nullptr) {
+                InstallTrayIcon(); // shows itself should an XEmbed tray come
+            }
             ShowSettingsWindow();
         }
     });
@@ -98,6 +212,11 @@ void TMainWin::WatchForTray() {
 
 void TMainWin::SetTrayIndex(int index) {
     trayIndex_ = index;
+    // Menus exported to a StatusNotifierItem host are read without being
+    // opened first: the activation items follow the state at all times.
+    if (Aktivieren1 != nullptr) {
+        UpdateActivationMenu();
+    }
     if (tray_ != nullptr) {
         tray_->setIcon(imageSet_->Icon(index));
     }

@@ -52,13 +52,21 @@ int LitLamp(int index) {
 } // namespace
 
 QPixmap TrayImageSet::Pixmap(int index, int size) const {
+    size = std::max(size, 8);
+    QImage img(size, size, QImage::Format_ARGB32);
+    img.fill(reduced_ ? ReducedColours().background : FullColours().background);
+    QPainter p(&img);
+    Paint(p, index, size);
+    p.end();
+    return QPixmap::fromImage(img);
+}
+
+void TrayImageSet::Paint(QPainter& p, int index, int size) const {
     index = std::clamp(index, 0, Count - 1);
     size = std::max(size, 8);
     const Palette& pal = reduced_ ? ReducedColours() : FullColours();
 
-    QImage img(size, size, QImage::Format_ARGB32);
-    img.fill(pal.background);
-    QPainter p(&img);
+    p.save();
     // The few-colour set must not invent blended colours at the edges.
     p.setRenderHint(QPainter::Antialiasing, !reduced_);
 
@@ -82,8 +90,7 @@ QPixmap TrayImageSet::Pixmap(int index, int size) const {
         p.setBrush(lamp == lit ? pal.lit[lamp] : pal.dim[lamp]);
         p.drawEllipse(r);
     }
-    p.end();
-    return QPixmap::fromImage(img);
+    p.restore();
 }
 
 QIcon TrayImageSet::Icon(int index) const {

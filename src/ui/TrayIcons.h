@@ -6,6 +6,8 @@
 #include <QIcon>
 #include <QPixmap>
 
+class QPainter;
+
 namespace vexrem {
 
 enum TrayImage : int {
@@ -26,6 +28,9 @@ public:
 
     // The motif at index (an index beyond the set shows its last image).
     QPixmap Pixmap(int index, int size = 16) const;
+    // Draws the motif into a size x size square at the painter's origin, on
+    // any paint device (the installed icons are drawn with it too).
+    void Paint(QPainter& painter, int index, int size) const;
     // All common tray sizes of one motif in one icon.
     QIcon Icon(int index) const;
 

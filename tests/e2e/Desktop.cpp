@@ -130,9 +130,9 @@ ColourSpot FindColour(const Image& image, Rgb colour, int tolerance) {
     return spot;
 }
 
-Desktop::Desktop() {
+Desktop::Desktop(bool withTrayer) {
     for (const char* tool : {"Xvfb", "trayer", "xdotool", "import"}) {
-        if (!InPath(tool)) {
+        if ((withTrayer || std::string(tool) != "trayer") && !InPath(tool)) {
             problem_ = std::string(tool) + " is not installed (scripts/setup installs it)";
             return;
         }
@@ -151,6 +151,10 @@ Desktop::Desktop() {
         return;
     }
     display_ = ":" + *number;
+    if (!withTrayer) {
+        ready_ = true;
+        return;
+    }
 
     trayer_ = std::make_unique<Process>(
         std::vector<std::string>{"trayer", "--edge", "top", "--align", "right", "--widthtype",

@@ -47,8 +47,9 @@ ColourSpot FindColour(const Image& image, Rgb colour, int tolerance);
 
 class Desktop {
 public:
-    // Starts Xvfb on a free display and trayer on its top edge. Check Ready().
-    Desktop();
+    // Starts Xvfb on a free display and, with withTrayer, trayer on its top
+    // edge. Check Ready().
+    explicit Desktop(bool withTrayer = true);
     ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;

@@ -360,18 +360,18 @@ struct Lookup {
         int sysErrno = 0;
         std::vector<tcp::endpoint> endpoints;
         try {
-            // What Asio's resolver asks for by default.
+            // What Asio's resolver asks for (no flags).
             addrinfo hints{};
-            hints.ai_flags = AI_ADDRCONFIG;
             hints.ai_family = AF_UNSPEC;
             hints.ai_socktype = SOCK_STREAM;
             hints.ai_protocol = IPPROTO_TCP;
-            addrinfo* list = nullptr;
+            addrinfo* found = nullptr;
             errno = 0;
-            rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+            rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
             sysErrno = errno;
             if (rc == 0) {
-                for (const addrinfo* ai = list; ai != nullptr; ai = ai->ai_next) {
+                const std::unique_ptr<addrinfo, void (*)(addrinfo*)> list(found, freeaddrinfo);
+                for (const addrinfo* ai = list.get(); ai != nullptr; ai = ai->ai_next) {
                     if ((ai->ai_family == AF_INET || ai->ai_family == AF_INET6) &&
                         ai->ai_addrlen <= sizeof(sockaddr_storage)) {
                         tcp::endpoint ep;
@@ -380,7 +380,6 @@ struct Lookup {
                         endpoints.push_back(ep);
                     }
                 }
-                freeaddrinfo(list);
             }
         } catch (const std::exception&) {
             rc = EAI_MEMORY;
@@ -507,7 +506,7 @@ private:
             Fail({e.code().value(), boost::system::system_category()}, notFound);
         }
         {
-            // Nothing else may be pending on the context while the thread works.
+            // run_one must wait even when only the thread has work left.
             const auto work = asio::make_work_guard(ioc_);
             ioc_.restart();
             while (!lookup->delivered && stop_ == Stop::None) {

@@ -3,6 +3,7 @@
 #include "net/HttpClient.h"
 
 #include <boost/asio/connect.hpp>
+#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
@@ -16,8 +17,17 @@
 
 #include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#ifndef _WIN32
+#include <netdb.h>
+#endif
 
 namespace vexrem {
 
@@ -297,6 +307,95 @@ std::string ErrnoSuffix(const error_code& ec) {
     return {};
 }
 
+// getaddrinfo's failure as an error code, the way Asio's resolver reports it,
+// so that only failures the OS numbered get a number in the message.
+error_code LookupError(int rc, int sysErrno) {
+    switch (rc) {
+    case 0:
+        return {};
+    case EAI_AGAIN:
+        return asio::error::host_not_found_try_again;
+    case EAI_BADFLAGS:
+        return asio::error::invalid_argument;
+    case EAI_FAIL:
+        return asio::error::no_recovery;
+    case EAI_FAMILY:
+        return asio::error::address_family_not_supported;
+    case EAI_MEMORY:
+        return asio::error::no_memory;
+    case EAI_NONAME:
+#ifdef EAI_ADDRFAMILY
+    case EAI_ADDRFAMILY:
+#endif
+#if defined(EAI_NODATA) && EAI_NODATA != EAI_NONAME
+    case EAI_NODATA:
+#endif
+        return asio::error::host_not_found;
+    case EAI_SERVICE:
+        return asio::error::service_not_found;
+    case EAI_SOCKTYPE:
+        return asio::error::socket_type_not_supported;
+    default: // EAI_SYSTEM: errno says what
+        return {sysErrno, boost::system::system_category()};
+    }
+}
+
+// One name lookup on a thread of its own. getaddrinfo cannot be interrupted,
+// and may never return; the request must not wait for it beyond its limits,
+// so it can walk away: it marks the lookup abandoned, and the thread, when
+// it ends at all, touches nothing but this state (which it shares, so the
+// last of the two frees it).
+struct Lookup {
+    std::mutex mutex;
+    bool abandoned = false;          // set by the request when it gives up
+    asio::io_context* ioc = nullptr; // valid while not abandoned
+    int rc = EAI_AGAIN;              // the lookup's outcome, under mutex
+    int sysErrno = 0;
+    std::vector<tcp::endpoint> endpoints;
+    bool delivered = false; // only on the request's thread: the outcome is in
+
+    static void Run(const std::shared_ptr<Lookup>& self, const std::string& host,
+                    const std::string& service) {
+        int rc = EAI_MEMORY;
+        int sysErrno = 0;
+        std::vector<tcp::endpoint> endpoints;
+        try {
+            // What Asio's resolver asks for (no flags).
+            addrinfo hints{};
+            hints.ai_family = AF_UNSPEC;
+            hints.ai_socktype = SOCK_STREAM;
+            hints.ai_protocol = IPPROTO_TCP;
+            addrinfo* found = nullptr;
+            errno = 0;
+            rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
+            sysErrno = errno;
+            if (rc == 0) {
+                const std::unique_ptr<addrinfo, void (*)(addrinfo*)> list(found, freeaddrinfo);
+                for (const addrinfo* ai = list.get(); ai != nullptr; ai = ai->ai_next) {
+                    if ((ai->ai_family == AF_INET || ai->ai_family == AF_INET6) &&
+                        ai->ai_addrlen <= sizeof(sockaddr_storage)) {
+                        tcp::endpoint ep;
+                        ep.resize(ai->ai_addrlen);
+                        std::memcpy(ep.data(), ai->ai_addr, ai->ai_addrlen);
+                        endpoints.push_back(ep);
+                    }
+                }
+            }
+        } catch (const std::exception&) {
+            rc = EAI_MEMORY;
+            endpoints.clear();
+        }
+        std::lock_guard lock(self->mutex);
+        if (self->abandoned) {
+            return;
+        }
+        self->rc = rc;
+        self->sysErrno = sysErrno;
+        self->endpoints = std::move(endpoints);
+        asio::post(*self->ioc, [self] { self->delivered = true; });
+    }
+};
+
 struct Settings {
     std::string agent = kHttpUserAgentFormat;
     std::string accept = kHttpAccept;
@@ -364,7 +463,6 @@ private:
             stop_ = why;
         }
         error_code ignored;
-        resolver_.cancel();
         socket_.close(ignored);
     }
 
@@ -397,22 +495,47 @@ private:
         throw HttpError(what + ErrnoSuffix(ec));
     }
 
+    // Waits for the lookup until it is done or the request is stopped.
+    std::vector<tcp::endpoint> Resolve(const std::string& host, unsigned short port) {
+        const std::string notFound = "Rechner " + Quoted(host) + " nicht gefunden";
+        auto lookup = std::make_shared<Lookup>();
+        lookup->ioc = &ioc_;
+        try {
+            std::thread(Lookup::Run, lookup, host, std::to_string(port)).detach();
+        } catch (const std::system_error& e) {
+            Fail({e.code().value(), boost::system::system_category()}, notFound);
+        }
+        {
+            // run_one must wait even when only the thread has work left.
+            const auto work = asio::make_work_guard(ioc_);
+            ioc_.restart();
+            while (!lookup->delivered && stop_ == Stop::None) {
+                ioc_.run_one();
+            }
+        }
+        int rc = 0;
+        int sysErrno = 0;
+        std::vector<tcp::endpoint> endpoints;
+        {
+            // From here on the thread leaves the context alone.
+            std::lock_guard lock(lookup->mutex);
+            lookup->abandoned = true;
+            rc = lookup->rc;
+            sysErrno = lookup->sysErrno;
+            endpoints = std::move(lookup->endpoints);
+        }
+        if (stop_ != Stop::None) {
+            Fail(error_code{});
+        }
+        if (const error_code ec = LookupError(rc, sysErrno)) {
+            Fail(ec, notFound);
+        }
+        return endpoints;
+    }
+
     void Connect(const std::string& host, unsigned short port) {
         CheckStopped();
-        bool done = false;
-        error_code result;
-        tcp::resolver::results_type endpoints;
-        resolver_.async_resolve(host, std::to_string(port),
-                                [&](const error_code& ec, tcp::resolver::results_type r) {
-                                    result = ec;
-                                    endpoints = std::move(r);
-                                    done = true;
-                                });
-        Wait(done);
-        if (result || stop_ != Stop::None) {
-            Fail(result, "Rechner " + Quoted(host) + " nicht gefunden");
-        }
-
+        // The time limit of the connection covers finding the host too.
         connecting_ = true;
         if (settings_.connectTimeout.count() > 0) {
             connectTimer_.expires_after(settings_.connectTimeout);
@@ -422,7 +545,9 @@ private:
                 }
             });
         }
-        done = false;
+        const std::vector<tcp::endpoint> endpoints = Resolve(host, port);
+        bool done = false;
+        error_code result;
         asio::async_connect(socket_, endpoints, [&](const error_code& ec, const tcp::endpoint&) {
             result = ec;
             done = true;
@@ -518,7 +643,6 @@ private:
 
     const Settings& settings_;
     asio::io_context ioc_{1};
-    tcp::resolver resolver_{ioc_};
     tcp::socket socket_{ioc_};
     asio::steady_timer deadline_{ioc_};
     asio::steady_timer connectTimer_{ioc_};

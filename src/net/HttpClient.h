@@ -57,8 +57,8 @@ public:
     void SetProxyPassword(const std::string& password);
 
     // Limits that keep a dead or misbehaving server from holding a worker
-    // forever: time to connect, time for the whole GET (redirections
-    // included), and the largest body accepted.
+    // forever: time to connect (finding the host included), time for the
+    // whole GET (redirections included), and the largest body accepted.
     void SetConnectTimeout(std::chrono::milliseconds limit);
     void SetRequestTimeout(std::chrono::milliseconds limit);
     void SetMaxBodySize(std::size_t bytes);

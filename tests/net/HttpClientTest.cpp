@@ -1,9 +1,12 @@
 #include "net/HttpClient.h"
 #include "support/FakeHttpServer.h"
+#include "support/TempDir.h"
+#include "support/TestGuards.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <future>
 #include <string>
 #include <thread>
@@ -409,6 +412,48 @@ TEST_F(HttpClientTest, UnusableAddressesFailBeforeAnyConnection) {
     client.SetProxy(HttpProxy{"127.0.0.1", "70000", "", ""});
     EXPECT_EQ(FailureOf([&] { Get("http://x.example/"); }),
               "Proxy-Port \"70000\" nicht verwendbar");
+}
+
+// This binary carries the getaddrinfo of tests/e2e/StuckResolver.cpp: the
+// name set below never resolves, as with a resolver that hangs.
+TEST(HttpClientStuckResolver, TimeLimitsAndCancelEndALookupThatNeverReturns) {
+    test::TempDir dir;
+    const std::string mark = dir / "stuck";
+    test::ScopedEnv stuckHost("VEXREM_TEST_STUCK_HOST", "stuck.invalid");
+    test::ScopedEnv stuckMark("VEXREM_TEST_STUCK_MARK", mark.c_str());
+    const struct {
+        std::chrono::milliseconds connectLimit, requestLimit; // 0: none
+        bool cancel;
+        std::string failure;
+    } table[] = {
+        {0ms, 1s, false, "Zeitlimit der Anfrage an stuck.invalid:80 (1 s) erreicht"},
+        {500ms, 60s, false,
+         "Zeitlimit des Verbindungsaufbaus zu stuck.invalid:80 (500 ms) erreicht"},
+        {0ms, 0ms, true, "Anfrage abgebrochen"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.failure);
+        std::filesystem::remove(mark);
+        auto client = std::make_unique<THttpClient>();
+        client->SetConnectTimeout(row.connectLimit);
+        client->SetRequestTimeout(row.requestLimit);
+        auto pending = std::async(std::launch::async, [&] {
+            std::string sink;
+            return FailureOf([&] { client->Get("http://stuck.invalid/", sink); });
+        });
+        const auto giveUp = std::chrono::steady_clock::now() + 30s;
+        while (!std::filesystem::exists(mark) && std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::sleep_for(10ms);
+        }
+        const bool stuck = std::filesystem::exists(mark);
+        if (row.cancel || !stuck) {
+            client->Cancel();
+        }
+        ASSERT_TRUE(stuck) << "the lookup never started";
+        ASSERT_EQ(pending.wait_for(30s), std::future_status::ready);
+        EXPECT_EQ(pending.get(), row.failure);
+        client.reset(); // must not wait for the lookup either
+    }
 }
 
 // --- ending requests from another thread --------------------------------------------

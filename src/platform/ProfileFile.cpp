@@ -183,6 +183,10 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
                      std::string_view value) {
     section = SingleLine(section);
     key = SingleLine(key);
+    // A value is cut at a CR so it cannot start a line of its own; a line
+    // that already reads as the whole value (a lone CR inside it, from an
+    // edited file) is left alone instead, as rewriting it would only cut it.
+    const std::string_view given = value;
     value = SingleLine(value);
     const std::string_view eol = LineBreakOf(text);
     const std::vector<Line> lines = SplitLines(text);
@@ -210,7 +214,8 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
         if (IsKeyLine(content, key, eq)) {
             // A line that already reads as the value stays as it is, so reading
             // a file and writing back what was read changes no byte.
-            if (ValueOf(content, eq) == value) {
+            const std::string_view current = ValueOf(content, eq);
+            if (current == given || current == value) {
                 return std::string(text);
             }
             // The key's own spelling and spacing stay; only the value changes.

@@ -1,6 +1,9 @@
 // The HTTP client against a server that answers every connection with the
 // input's bytes: each GET ends in a body within the limit or in an HttpError,
-// quickly, and never in a crash or another exception.
+// quickly, and never in a crash or another exception. Whatever the answers
+// redirect to, every request that reaches the server is well formed: a
+// request line and Host header without stray blanks or control bytes, naming
+// a valid host and port.
 //
 // The first input byte picks the set-up (direct or through a proxy, with or
 // without proxy credentials, the body limit); the rest is the answer.
@@ -13,15 +16,18 @@
 #include <dlfcn.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <strings.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -47,6 +53,105 @@ extern "C" int getaddrinfo(const char* /*node*/, const char* service, const addr
 }
 
 namespace {
+
+bool IsControl(char c) {
+    return static_cast<unsigned char>(c) < 32 || c == 127;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsAlnum(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// A host name (letters, digits, inner hyphens per label, an optional final
+// dot), a whole dotted IPv4 address, or an IPv6 address in brackets.
+bool ValidHost(std::string_view host) {
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+        const std::string inner(host.substr(1, host.size() - 2));
+        in6_addr v6{};
+        return inner.find('%') == std::string::npos && inet_pton(AF_INET6, inner.c_str(), &v6) == 1;
+    }
+    if (host.size() > 1 && host.back() == '.')
+        host.remove_suffix(1);
+    if (host.empty() || host.size() > 253)
+        return false;
+    std::string_view label;
+    for (std::string_view rest = host;;) {
+        const std::size_t dot = rest.find('.');
+        label = rest.substr(0, dot);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
+            return false;
+        for (char c : label)
+            if (!IsAlnum(c) && c != '-')
+                return false;
+        if (dot == std::string_view::npos)
+            break;
+        rest.remove_prefix(dot + 1);
+    }
+    if (std::all_of(label.begin(), label.end(), IsDigit)) {
+        const std::string address(host);
+        in_addr v4{};
+        return inet_pton(AF_INET, address.c_str(), &v4) == 1;
+    }
+    return true;
+}
+
+// "host" or "host:port", as the Host header and an absolute request target
+// carry it.
+bool ValidAuthority(std::string_view authority) {
+    const std::size_t colon = authority.rfind(':');
+    if (colon == std::string_view::npos || authority.find(']', colon) != std::string_view::npos)
+        return ValidHost(authority);
+    const std::string_view port = authority.substr(colon + 1);
+    if (port.empty() || port.size() > 5 || !std::all_of(port.begin(), port.end(), IsDigit))
+        return false;
+    const long value = std::stol(std::string(port));
+    return value >= 1 && value <= 65535 && ValidHost(authority.substr(0, colon));
+}
+
+// The request head as it came off the wire: "GET target HTTP/1.x", a Host
+// header naming the same host and port as an absolute target does, no
+// control byte but the CRLF line ends, no blank in the target or host.
+void CheckRequest(std::string_view head) {
+    head = head.substr(0, head.find("\r\n\r\n") + 2);
+    std::string_view requestLine;
+    std::optional<std::string_view> host;
+    for (bool first = true; !head.empty(); first = false) {
+        const std::size_t end = head.find("\r\n");
+        FUZZ_CHECK(end != std::string_view::npos);
+        const std::string_view line = head.substr(0, end);
+        head.remove_prefix(end + 2);
+        FUZZ_CHECK(std::none_of(line.begin(), line.end(), IsControl));
+        if (first) {
+            requestLine = line;
+        } else if (line.size() >= 5 && strncasecmp(line.data(), "Host:", 5) == 0) {
+            FUZZ_CHECK(!host); // exactly one
+            host = line.substr(5);
+            if (host->starts_with(' '))
+                host->remove_prefix(1);
+        }
+    }
+    FUZZ_CHECK(requestLine.starts_with("GET "));
+    requestLine.remove_prefix(4);
+    const std::size_t blank = requestLine.find(' ');
+    FUZZ_CHECK(blank != std::string_view::npos);
+    std::string_view target = requestLine.substr(0, blank);
+    const std::string_view version = requestLine.substr(blank + 1);
+    FUZZ_CHECK(version == "HTTP/1.0" || version == "HTTP/1.1");
+    FUZZ_CHECK(host && host->find(' ') == std::string_view::npos && ValidAuthority(*host));
+    if (target.starts_with("http://")) { // through a proxy: the whole URL
+        target.remove_prefix(7);
+        const std::size_t slash = target.find('/');
+        FUZZ_CHECK(slash != std::string_view::npos && target.substr(0, slash) == *host);
+        target.remove_prefix(slash);
+    }
+    FUZZ_CHECK(target.starts_with('/'));
+    for (char c : target)
+        FUZZ_CHECK(static_cast<unsigned char>(c) < 128); // ASCII only: the rest is %-encoded
+}
 
 // Answers each connection, one after another, with the current reply: reads
 // the request head first (closing with unread bytes would reset the
@@ -95,6 +200,9 @@ private:
                 return;
             head.append(buffer, static_cast<std::size_t>(n));
         }
+        if (head.find("\r\n\r\n") == std::string::npos)
+            return; // the client gave up mid-request, before it was complete
+        CheckRequest(head);
         std::string reply;
         {
             std::lock_guard lock(mutex_);

@@ -187,6 +187,7 @@ TEST(ProfileWrite, RewritingIsAFixedPoint) {
     const std::string texts[] = {
         "[s]\nk=  lead\n", "[s]\nk = \t both \t\n",      "[s]\nk=trail  \r\n", "[s]\nk=   \n",
         "[s]\nk=a\0b\n"s,  "[s]\nk=" + longValue + "\n", "[s]\nk=  lead",      "[s]\nk=1\nk=  2\n",
+        "[s]\nk=a\rb\n", // a lone CR: written anew it would cut the value, kept it is no new line
     };
     for (const std::string& text : texts) {
         const std::optional<std::string> read = FindValue(text, "s", "k");

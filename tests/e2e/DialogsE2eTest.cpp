@@ -4,114 +4,31 @@
 //
 // The program runs against a game server that refuses the connection, so the
 // tray shows the red lamp, which tells where the icon is.
-#include "Desktop.h"
-#include "Process.h"
-
-#include "support/TempDir.h"
-
-#include <gtest/gtest.h>
+#include "Program.h"
 
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <thread>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace vexrem::e2e {
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-constexpr Rgb kRed{255, 48, 40};
 constexpr Rgb kLinkBlue{0, 0, 255}; // the link labels of the settings window
-constexpr int kTolerance = 24;
-constexpr int kMinLampPixels = 4;
 constexpr int kMinLinkPixels = 20;
-// Generous: two cores shared with a parallel test run.
-constexpr auto kWait = 40s;
-
-std::string LoginName() {
-    const passwd* pw = getpwuid(geteuid());
-    return pw != nullptr && pw->pw_name != nullptr ? pw->pw_name : "";
-}
-
-bool WaitUntil(const std::function<bool()>& pred, std::chrono::seconds timeout = kWait) {
-    const auto deadline = Clock::now() + timeout;
-    while (!pred()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(250ms);
-    }
-    return true;
-}
-
-// One screen with a tray for the whole run.
-class Screen : public ::testing::Environment {
-public:
-    void SetUp() override {
-        desktop_ = std::make_unique<Desktop>();
-        if (!desktop_->Ready()) {
-            std::cout << "E2E-SKIP: no virtual desktop: " << desktop_->Problem() << std::endl;
-        }
-    }
-    void TearDown() override { desktop_.reset(); }
-
-    static Desktop* TheDesktop() {
-        return desktop_ && desktop_->Ready() ? desktop_.get() : nullptr;
-    }
-
-private:
-    static inline std::unique_ptr<Desktop> desktop_;
-};
-
-class Questions : public ::testing::Test {
+class Questions : public ProgramTest {
 protected:
     void SetUp() override {
-        desktop_ = Screen::TheDesktop();
-        if (desktop_ == nullptr) {
-            GTEST_SKIP() << "no virtual desktop with a tray (Xvfb, trayer, xdotool, import)";
+        ProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
         }
         if (!InPath("xprop")) {
             GTEST_SKIP() << "xprop is not installed";
         }
-        for (const char* dir : {"bin", "config", "data/VexelReminder", "runtime", "tmp"}) {
-            std::filesystem::create_directories(home_ / dir);
-        }
-        std::filesystem::permissions(home_ / "runtime", std::filesystem::perms::owner_all);
-        {
-            // Nothing is opened for real.
-            std::ofstream opener(home_ / "bin/xdg-open");
-            opener << "#!/bin/sh\nexit 0\n";
-        }
-        std::filesystem::permissions(home_ / "bin/xdg-open", std::filesystem::perms::owner_all);
-        {
-            std::ofstream ini(home_ / "data/VexelReminder/vexrem.ini");
-            ini << "[" << LoginName() << "]\nUserName=e2e\nInterval=20\nActive=1\n"
-                << "StartupDelay=1\nShowBalloon=0\nShowPopup=0\nTrayIconBlinkOnError=0\n";
-        }
-        env_ = desktop_->ClientEnvironment();
-        env_["HOME"] = home_.Str();
-        env_["XDG_CONFIG_HOME"] = home_ / "config";
-        env_["XDG_DATA_HOME"] = home_ / "data";
-        env_["XDG_RUNTIME_DIR"] = home_ / "runtime";
-        env_["TMPDIR"] = home_ / "tmp";
-        env_["PATH"] = (home_ / "bin") + ":" + env_["PATH"];
-        // Port 1 on the loopback: nobody listens, every check fails.
-        env_["VEXREM_GAME_SERVER"] = "http://127.0.0.1:1";
-        env_["VEXREM_SITE"] = "http://127.0.0.1:1";
-        env_["QT_QPA_PLATFORM"] = "xcb";
-        // No session bus: the icon is an XEmbed icon in trayer.
-        env_["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + (home_ / "no-bus");
-        env_.erase("SESSION_MANAGER");
-
-        app_ = std::make_unique<Process>(std::vector<std::string>{VEXREM_EXE}, env_);
-        ASSERT_TRUE(app_->Started());
+        Seed("e2e", "Active=1\nShowBalloon=0\nShowPopup=0\nTrayIconBlinkOnError=0\n");
+        Start();
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(WaitUntil([&] { return RedLamp().has_value(); }))
             << "no red lamp in the tray; screen saved as " << SaveScreen("no-lamp");
         lamp_ = *RedLamp();
@@ -134,19 +51,7 @@ protected:
         }
     }
 
-    // Screen position of the red lamp, if one is lit.
-    std::optional<std::pair<int, int>> RedLamp() const {
-        const auto tray = desktop_->TrayArea();
-        const auto image = tray ? desktop_->Capture(*tray) : std::nullopt;
-        if (!image) {
-            return std::nullopt;
-        }
-        const ColourSpot spot = FindColour(*image, kRed, kTolerance);
-        if (spot.count < kMinLampPixels) {
-            return std::nullopt;
-        }
-        return std::make_pair(tray->x + spot.centreX, tray->y + spot.centreY);
-    }
+    std::optional<Lamp> RedLamp() const { return TrayLamp(*desktop_, kRed); }
 
     std::string SaveScreen(const std::string& name) const {
         const std::string file = "e2e-questions-" + name + ".png";
@@ -190,7 +95,7 @@ protected:
     // menu) has appeared.
     bool OpenTrayMenu() const {
         const auto before = ProgramWindows();
-        return desktop_->Click(lamp_.first, lamp_.second, 3) && WaitUntil([&] {
+        return desktop_->Click(lamp_.ScreenX(), lamp_.ScreenY(), 3) && WaitUntil([&] {
                    for (const auto& id : ProgramWindows()) {
                        const auto g = desktop_->Geometry(id);
                        if (std::find(before.begin(), before.end(), id) == before.end() && g &&
@@ -233,11 +138,7 @@ protected:
         EXPECT_TRUE(WaitForTitle(title)) << "the question went away";
     }
 
-    Desktop* desktop_ = nullptr;
-    test::TempDir home_;
-    Environment env_;
-    std::unique_ptr<Process> app_;
-    std::pair<int, int> lamp_;
+    Lamp lamp_;
 };
 
 TEST_F(Questions, ColourDepthDialogLeavesTheTrayMenuUsable) {
@@ -277,7 +178,5 @@ TEST_F(Questions, ClosePromptLeavesTheTrayMenuUsable) {
 } // namespace vexrem::e2e
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new vexrem::e2e::Screen);
-    return RUN_ALL_TESTS();
+    return vexrem::e2e::RunAll(argc, argv, new vexrem::e2e::World(false));
 }

@@ -18,11 +18,7 @@ constexpr Rgb kLinkBlue{0, 0, 255}; // the link labels of the settings window
 constexpr int kMinLinkPixels = 20;
 class Questions : public ProgramTest {
 protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) {
-            return;
-        }
+    void SetUpProgram() override {
         if (!InPath("xprop")) {
             GTEST_SKIP() << "xprop is not installed";
         }

@@ -38,11 +38,7 @@ std::string HugeVersionList() {
 
 class ProgramEnd : public ProgramTest {
 protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) {
-            return;
-        }
+    void SetUpProgram() override {
         env_["LD_PRELOAD"] = VEXREM_STUCK_RESOLVER;
         env_["VEXREM_TEST_STUCK_HOST"] = kStuckHost;
         env_["VEXREM_TEST_STUCK_MARK"] = StuckMark();

@@ -136,6 +136,18 @@ void ProgramTest::SetUp() {
         server_ = LoopbackUrl(World::Port());
     }
     env_ = ProgramEnvironment(home_, desktop_->ClientEnvironment(), server_);
+    SetUpProgram();
+}
+
+void ProgramTest::TearDown() {
+    if (app_) {
+        app_->Signal(SIGTERM);
+        app_->WaitExit(kExitWait);
+    }
+    app_.reset();
+    if (desktop_ != nullptr) {
+        WaitUntil([&] { return !IconShown(); }, 10s);
+    }
 }
 
 void ProgramTest::Start(const std::string& exe) {

@@ -30,6 +30,7 @@ constexpr int kTolerance = 24;
 constexpr int kMinLampPixels = 4;
 // Generous: two cores shared with a parallel test run.
 constexpr auto kWait = 40s;
+constexpr auto kExitWait = 20s;
 // Port 1 on the loopback: nobody listens, the connection is refused.
 constexpr const char* kRefusingServer = "http://127.0.0.1:1";
 
@@ -103,10 +104,15 @@ void SeedSettings(const test::TempDir& home, const std::string& userName, const 
 
 // A test of the program in a home folder of its own. SetUp takes World's
 // screen (skips without one) and its demo server, or kRefusingServer in a
-// world without, and prepares env_.
+// world without, and prepares env_; then SetUpProgram. TearDown ends the
+// program with SIGTERM and waits until its icon is gone, so that the next test
+// cannot see it.
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    void TearDown() override;
+    virtual void SetUpProgram() {}
+    virtual bool IconShown() { return false; }
 
     // Starts the program with env_ as app_.
     void Start(const std::string& exe = VEXREM_EXE);

@@ -17,7 +17,6 @@ namespace vexrem::e2e {
 namespace {
 
 constexpr Rgb kHousing{48, 48, 52};
-constexpr auto kExitWait = 20s;
 const std::string kWatcher = "org.kde.StatusNotifierWatcher";
 
 // A screen, a private session bus with a watcher and a host, and the demo
@@ -154,17 +153,6 @@ protected:
         env_ = ProgramEnvironment(home_, base, server_, base.at("DBUS_SESSION_BUS_ADDRESS"));
     }
 
-    void TearDown() override {
-        if (app_) {
-            app_->Signal(SIGTERM);
-            app_->WaitExit(kExitWait);
-        }
-        app_.reset();
-        if (desktop_ != nullptr) {
-            WaitUntil([this] { return !HousingNow(); }, 10s);
-        }
-    }
-
     void Seed(const std::string& user, const std::string& extra = "ShowBalloon=0\n") {
         ProgramTest::Seed(user, "Active=1\n" + extra);
     }
@@ -194,6 +182,7 @@ protected:
         return image && FindColour(*image, colour, kTolerance).count >= kMinLampPixels;
     }
     bool HousingNow() { return LampNow(kHousing); }
+    bool IconShown() override { return HousingNow(); }
     bool DarkNow() {
         return HousingNow() && !LampNow(kGreen) && !LampNow(kYellow) && !LampNow(kRed);
     }

@@ -16,6 +16,7 @@ namespace {
 
 constexpr Rgb kLinkBlue{0, 0, 255}; // the link labels of the settings window
 constexpr int kMinLinkPixels = 20;
+
 class Questions : public ProgramTest {
 protected:
     void SetUpProgram() override {
@@ -41,13 +42,11 @@ protected:
                 app_->WaitExit(5s);
             }
         }
-        app_.reset();
-        if (desktop_ != nullptr) {
-            WaitUntil([&] { return !RedLamp(); }, 10s); // the next test must not see this icon
-        }
+        ProgramTest::TearDown();
     }
 
     std::optional<Lamp> RedLamp() const { return TrayLamp(*desktop_, kRed); }
+    bool IconShown() override { return RedLamp().has_value(); }
 
     std::string SaveScreen(const std::string& name) const {
         const std::string file = "e2e-questions-" + name + ".png";

@@ -7,7 +7,11 @@
 #include <sstream>
 #include <thread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <pwd.h>
+#include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace vexrem::e2e {
@@ -125,6 +129,35 @@ std::string LoopbackUrl(int port) {
     return "http://127.0.0.1:" + std::to_string(port);
 }
 
+std::string HttpGet(int port, const std::string& path) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return {};
+    }
+    timeval tv{10, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string response;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) {
+        const std::string request = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+        if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(request.size())) {
+            char buf[4096];
+            ssize_t n = 0;
+            while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) {
+                response.append(buf, static_cast<std::size_t>(n));
+            }
+        }
+    }
+    ::close(fd);
+    const std::size_t body = response.find("\r\n\r\n");
+    return body == std::string::npos ? "" : response.substr(body + 4);
+}
+
 void ProgramTest::SetUp() {
     desktop_ = World::TheDesktop();
     if (desktop_ == nullptr) {
@@ -133,7 +166,8 @@ void ProgramTest::SetUp() {
     server_ = kRefusingServer;
     if (World::WithDemoServer()) {
         ASSERT_NE(World::Port(), 0) << "the demo server did not start";
-        server_ = LoopbackUrl(World::Port());
+        demoPort_ = World::Port();
+        server_ = LoopbackUrl(demoPort_);
     }
     env_ = ProgramEnvironment(home_, desktop_->ClientEnvironment(), server_);
     SetUpProgram();

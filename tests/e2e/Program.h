@@ -88,6 +88,8 @@ private:
 };
 
 std::string LoopbackUrl(int port);
+// One HTTP/1.0 GET on 127.0.0.1; the body, or "" on any failure.
+std::string HttpGet(int port, const std::string& path);
 
 // Prepares a home folder for the program and returns its environment: base
 // (the screen's) with the home's folders, `server` as game server and site, a
@@ -120,11 +122,17 @@ protected:
     void Seed(const std::string& userName, const std::string& more) {
         SeedSettings(home_, userName, more);
     }
+    // Tells the demo server how many games are due for login.
+    void SetDue(const std::string& login, int due) {
+        ASSERT_EQ(HttpGet(demoPort_, "/admin/set?login=" + login + "&due=" + std::to_string(due)),
+                  "ok");
+    }
 
     Desktop* desktop_ = nullptr;
     test::TempDir home_;
     Environment env_;
     std::string server_;
+    int demoPort_ = 0; // the demo server's, if any
     std::unique_ptr<Process> app_;
 };
 

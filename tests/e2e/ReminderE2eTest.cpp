@@ -13,12 +13,6 @@
 #include <regex>
 #include <thread>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
-
 namespace vexrem::e2e {
 namespace {
 
@@ -55,36 +49,6 @@ const std::vector<std::string> kKeysInOrder = {"UserName",
                                                "TrayIconBlinkOnError",
                                                "TrayIconBlinkSpeed",
                                                "TrayIconReducedColors"};
-
-// One HTTP/1.0 GET on 127.0.0.1; the body, or "" on any failure.
-std::string HttpGet(int port, const std::string& path) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return {};
-    }
-    timeval tv{10, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<std::uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string response;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) {
-        const std::string request = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
-        if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-            static_cast<ssize_t>(request.size())) {
-            char buf[4096];
-            ssize_t n = 0;
-            while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) {
-                response.append(buf, static_cast<std::size_t>(n));
-            }
-        }
-    }
-    ::close(fd);
-    const std::size_t body = response.find("\r\n\r\n");
-    return body == std::string::npos ? "" : response.substr(body + 4);
-}
 
 // key=value lines of one section of an INI text, in file order.
 std::vector<std::pair<std::string, std::string>> SectionEntries(const std::string& ini,
@@ -129,12 +93,6 @@ std::string ValueOf(const std::vector<std::pair<std::string, std::string>>& entr
 
 class Reminder : public ProgramTest {
 protected:
-    void SetDue(const std::string& login, int due) {
-        ASSERT_EQ(
-            HttpGet(World::Port(), "/admin/set?login=" + login + "&due=" + std::to_string(due)),
-            "ok");
-    }
-
     // Polls the tray until a lamp of that colour is lit; saves the evidence
     // either way.
     std::optional<Lamp> WaitForLamp(Rgb colour, const std::string& name) {
@@ -190,7 +148,7 @@ protected:
 
     // The game id of the only game the demo server shows as due for login.
     std::string DueGameId(const std::string& login) {
-        const std::string page = HttpGet(World::Port(), "/dran.php?login=" + login);
+        const std::string page = HttpGet(demoPort_, "/dran.php?login=" + login);
         std::smatch m;
         if (std::regex_search(page, m, std::regex(R"(fenster\((\d+)\))"))) {
             return m[1];

@@ -148,23 +148,14 @@ protected:
             GTEST_SKIP() << SniWorld::Problem();
         }
         ASSERT_NE(SniWorld::Port(), 0) << "the demo server did not start";
-        server_ = LoopbackUrl(SniWorld::Port());
+        demoPort_ = SniWorld::Port();
+        server_ = LoopbackUrl(demoPort_);
         const Environment base = SniWorld::Env();
         env_ = ProgramEnvironment(home_, base, server_, base.at("DBUS_SESSION_BUS_ADDRESS"));
     }
 
     void Seed(const std::string& user, const std::string& extra = "ShowBalloon=0\n") {
         ProgramTest::Seed(user, "Active=1\n" + extra);
-    }
-    // The demo server's admin page, asked with bash's own TCP client.
-    void SetDue(const std::string& login, int due) {
-        const RunResult r =
-            e2e::Run({"bash", "-c",
-                      "exec 3<>/dev/tcp/127.0.0.1/$0 && printf 'GET /admin/set?login=%s&due=%s "
-                      "HTTP/1.0\\r\\n\\r\\n' \"$1\" \"$2\" >&3 && cat <&3",
-                      std::to_string(SniWorld::Port()), login, std::to_string(due)},
-                     env_);
-        ASSERT_NE(r.out.find("\r\n\r\nok"), std::string::npos) << r.out;
     }
     // The host's bar along the top edge.
     std::optional<Image> HostImage() {

@@ -6,7 +6,6 @@
 // tray shows the red lamp, which tells where the icon is.
 #include "Program.h"
 
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <thread>
@@ -86,20 +85,8 @@ protected:
         return found;
     }
 
-    // Right-click on the icon; true once a new window of the program (its
-    // menu) has appeared.
     bool OpenTrayMenu() const {
-        const auto before = ProgramWindows();
-        return desktop_->Click(lamp_.ScreenX(), lamp_.ScreenY(), 3) && WaitUntil([&] {
-                   for (const auto& id : ProgramWindows()) {
-                       const auto g = desktop_->Geometry(id);
-                       if (std::find(before.begin(), before.end(), id) == before.end() && g &&
-                           g->width >= 80 && g->height >= 80) {
-                           return true;
-                       }
-                   }
-                   return false;
-               });
+        return ProgramTest::OpenTrayMenu(lamp_.ScreenX(), lamp_.ScreenY());
     }
 
     // Opens the settings window from the tray menu; its window id.

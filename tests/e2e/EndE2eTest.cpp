@@ -83,17 +83,6 @@ protected:
         return at;
     }
 
-    // Right-click on the icon; true once its menu is open. The menu is one
-    // more sizeable window of the program (the settings window may be one).
-    bool OpenTrayMenu(std::pair<int, int> icon) {
-        const auto windows = [&] {
-            return desktop_->LargeWindows("--classname", "^vexrem$", 80, 80).size();
-        };
-        const std::size_t before = windows();
-        return desktop_->Click(icon.first, icon.second, 3) &&
-               WaitFor([&] { return windows() > before; });
-    }
-
     // The settings window: its id and place, once it is visible.
     std::optional<std::pair<std::string, Rect>> WaitForSettingsWindow() {
         std::optional<std::pair<std::string, Rect>> found;
@@ -173,7 +162,7 @@ TEST_F(ProgramEnd, BeendenEndsAtOnceWithTheUpdateCheckStuckInTheResolver) {
         << "the update check did not reach the resolver";
 
     ASSERT_TRUE(std::filesystem::remove(IniPath()));
-    ASSERT_TRUE(OpenTrayMenu(*icon));
+    ASSERT_TRUE(OpenTrayMenu(icon->first, icon->second));
     const auto t0 = Clock::now();
     ASSERT_TRUE(desktop_->Keys({"b"})); // "&Beenden"
     ExpectPromptEnd(t0, "Beenden, update worker in the resolver");
@@ -215,7 +204,7 @@ TEST_F(ProgramEnd, BeendenAndTheExitButtonEndTheRunWithTheSettingsWindowOpen) {
         ASSERT_TRUE(icon);
         const std::string applied = test::ReadFileBytes(IniPath()); // written by the start
 
-        ASSERT_TRUE(OpenTrayMenu(*icon));
+        ASSERT_TRUE(OpenTrayMenu(icon->first, icon->second));
         ASSERT_TRUE(desktop_->Keys({"e"})); // "&Einstellungen"
         const auto window = WaitForSettingsWindow();
         ASSERT_TRUE(window);
@@ -223,7 +212,7 @@ TEST_F(ProgramEnd, BeendenAndTheExitButtonEndTheRunWithTheSettingsWindowOpen) {
             ASSERT_TRUE(EditAField(window->second)) << "no field took the typing";
         }
         if (!button) {
-            ASSERT_TRUE(OpenTrayMenu(*icon));
+            ASSERT_TRUE(OpenTrayMenu(icon->first, icon->second));
         } else {
             ASSERT_EQ(e2e::Run({"xdotool", "windowfocus", "--sync", window->first},
                                desktop_->ClientEnvironment())

@@ -189,6 +189,15 @@ void ProgramTest::Start(const std::string& exe) {
     ASSERT_TRUE(app_->Started());
 }
 
+bool ProgramTest::OpenTrayMenu(int x, int y) const {
+    const auto windows = [&] {
+        return desktop_->LargeWindows("--classname", "^vexrem$", 80, 80).size();
+    };
+    const std::size_t before = windows();
+    return desktop_->Click(x, y, 3) &&
+           WaitUntil([&] { return windows() > before; }, kWait, app_.get());
+}
+
 int RunAll(int argc, char** argv, ::testing::Environment* world) {
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(world);

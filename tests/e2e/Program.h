@@ -122,6 +122,9 @@ protected:
     void Seed(const std::string& userName, const std::string& more) {
         SeedSettings(home_, userName, more);
     }
+    // Right-click at the icon; true once its menu is open: one more sizeable
+    // window of the program (the settings window may be one).
+    bool OpenTrayMenu(int x, int y) const;
     // Tells the demo server how many games are due for login.
     void SetDue(const std::string& login, int due) {
         ASSERT_EQ(HttpGet(demoPort_, "/admin/set?login=" + login + "&due=" + std::to_string(due)),

@@ -132,13 +132,6 @@ protected:
             [&] { return !desktop_->LargeWindows(by, pattern, minWidth, minHeight).empty(); });
     }
 
-    // Right-click on the icon; true once its menu is open. The menu has no
-    // title of its own, so it is found by the executable's name.
-    bool OpenTrayMenu(const Lamp& lamp) {
-        return desktop_->Click(lamp.ScreenX(), lamp.ScreenY(), 3) &&
-               WaitForWindow("--classname", "^vexrem$", 80, 80);
-    }
-
     // The lines the fake xdg-open recorded, once at least `count` are there.
     std::vector<std::string> WaitForOpened(std::size_t count) {
         std::vector<std::string> lines;
@@ -212,7 +205,7 @@ TEST_F(Reminder, TheTrayMenusRefreshShowsTheNewStateAtOnce) {
     ASSERT_TRUE(lamp);
 
     SetDue("e2e-menu", 1);
-    ASSERT_TRUE(OpenTrayMenu(*lamp));
+    ASSERT_TRUE(OpenTrayMenu(lamp->ScreenX(), lamp->ScreenY()));
     // "&Aktualisieren" is the first item with that mnemonic ("&Aktivieren"
     // shares it), so the key selects it and Return triggers it.
     ASSERT_TRUE(desktop_->Keys({"a", "Return"}));
@@ -227,7 +220,7 @@ TEST_F(Reminder, TheTrayMenusBeendenEndsTheRunAndSavesTheSettings) {
     ASSERT_TRUE(lamp);
 
     ASSERT_TRUE(std::filesystem::remove(IniPath()));
-    ASSERT_TRUE(OpenTrayMenu(*lamp));
+    ASSERT_TRUE(OpenTrayMenu(lamp->ScreenX(), lamp->ScreenY()));
     ASSERT_TRUE(desktop_->Keys({"b"})); // "&Beenden"
     ASSERT_EQ(app_->WaitExit(kExitWait), 0);
     const auto entries = SectionEntries(test::ReadFileBytes(IniPath()), LoginName());

@@ -4,114 +4,27 @@
 //
 // The program runs against a game server that refuses the connection, so the
 // tray shows the red lamp, which tells where the icon is.
-#include "Desktop.h"
-#include "Process.h"
+#include "Program.h"
 
-#include "support/TempDir.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <thread>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace vexrem::e2e {
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-constexpr Rgb kRed{255, 48, 40};
 constexpr Rgb kLinkBlue{0, 0, 255}; // the link labels of the settings window
-constexpr int kTolerance = 24;
-constexpr int kMinLampPixels = 4;
 constexpr int kMinLinkPixels = 20;
-// Generous: two cores shared with a parallel test run.
-constexpr auto kWait = 40s;
 
-std::string LoginName() {
-    const passwd* pw = getpwuid(geteuid());
-    return pw != nullptr && pw->pw_name != nullptr ? pw->pw_name : "";
-}
-
-bool WaitUntil(const std::function<bool()>& pred, std::chrono::seconds timeout = kWait) {
-    const auto deadline = Clock::now() + timeout;
-    while (!pred()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(250ms);
-    }
-    return true;
-}
-
-// One screen with a tray for the whole run.
-class Screen : public ::testing::Environment {
-public:
-    void SetUp() override {
-        desktop_ = std::make_unique<Desktop>();
-        if (!desktop_->Ready()) {
-            std::cout << "E2E-SKIP: no virtual desktop: " << desktop_->Problem() << std::endl;
-        }
-    }
-    void TearDown() override { desktop_.reset(); }
-
-    static Desktop* TheDesktop() {
-        return desktop_ && desktop_->Ready() ? desktop_.get() : nullptr;
-    }
-
-private:
-    static inline std::unique_ptr<Desktop> desktop_;
-};
-
-class Questions : public ::testing::Test {
+class Questions : public ProgramTest {
 protected:
-    void SetUp() override {
-        desktop_ = Screen::TheDesktop();
-        if (desktop_ == nullptr) {
-            GTEST_SKIP() << "no virtual desktop with a tray (Xvfb, trayer, xdotool, import)";
-        }
+    void SetUpProgram() override {
         if (!InPath("xprop")) {
             GTEST_SKIP() << "xprop is not installed";
         }
-        for (const char* dir : {"bin", "config", "data/VexelReminder", "runtime", "tmp"}) {
-            std::filesystem::create_directories(home_ / dir);
-        }
-        std::filesystem::permissions(home_ / "runtime", std::filesystem::perms::owner_all);
-        {
-            // Nothing is opened for real.
-            std::ofstream opener(home_ / "bin/xdg-open");
-            opener << "#!/bin/sh\nexit 0\n";
-        }
-        std::filesystem::permissions(home_ / "bin/xdg-open", std::filesystem::perms::owner_all);
-        {
-            std::ofstream ini(home_ / "data/VexelReminder/vexrem.ini");
-            ini << "[" << LoginName() << "]\nUserName=e2e\nInterval=20\nActive=1\n"
-                << "StartupDelay=1\nShowBalloon=0\nShowPopup=0\nTrayIconBlinkOnError=0\n";
-        }
-        env_ = desktop_->ClientEnvironment();
-        env_["HOME"] = home_.Str();
-        env_["XDG_CONFIG_HOME"] = home_ / "config";
-        env_["XDG_DATA_HOME"] = home_ / "data";
-        env_["XDG_RUNTIME_DIR"] = home_ / "runtime";
-        env_["TMPDIR"] = home_ / "tmp";
-        env_["PATH"] = (home_ / "bin") + ":" + env_["PATH"];
-        // Port 1 on the loopback: nobody listens, every check fails.
-        env_["VEXREM_GAME_SERVER"] = "http://127.0.0.1:1";
-        env_["VEXREM_SITE"] = "http://127.0.0.1:1";
-        env_["QT_QPA_PLATFORM"] = "xcb";
-        // No session bus: the icon is an XEmbed icon in trayer.
-        env_["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + (home_ / "no-bus");
-        env_.erase("SESSION_MANAGER");
-
-        app_ = std::make_unique<Process>(std::vector<std::string>{VEXREM_EXE}, env_);
-        ASSERT_TRUE(app_->Started());
+        Seed("e2e", "Active=1\nShowBalloon=0\nShowPopup=0\nTrayIconBlinkOnError=0\n");
+        Start();
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(WaitUntil([&] { return RedLamp().has_value(); }))
             << "no red lamp in the tray; screen saved as " << SaveScreen("no-lamp");
         lamp_ = *RedLamp();
@@ -128,25 +41,11 @@ protected:
                 app_->WaitExit(5s);
             }
         }
-        app_.reset();
-        if (desktop_ != nullptr) {
-            WaitUntil([&] { return !RedLamp(); }, 10s); // the next test must not see this icon
-        }
+        ProgramTest::TearDown();
     }
 
-    // Screen position of the red lamp, if one is lit.
-    std::optional<std::pair<int, int>> RedLamp() const {
-        const auto tray = desktop_->TrayArea();
-        const auto image = tray ? desktop_->Capture(*tray) : std::nullopt;
-        if (!image) {
-            return std::nullopt;
-        }
-        const ColourSpot spot = FindColour(*image, kRed, kTolerance);
-        if (spot.count < kMinLampPixels) {
-            return std::nullopt;
-        }
-        return std::make_pair(tray->x + spot.centreX, tray->y + spot.centreY);
-    }
+    std::optional<Lamp> RedLamp() const { return TrayLamp(*desktop_, kRed); }
+    bool IconShown() override { return RedLamp().has_value(); }
 
     std::string SaveScreen(const std::string& name) const {
         const std::string file = "e2e-questions-" + name + ".png";
@@ -186,20 +85,8 @@ protected:
         return found;
     }
 
-    // Right-click on the icon; true once a new window of the program (its
-    // menu) has appeared.
     bool OpenTrayMenu() const {
-        const auto before = ProgramWindows();
-        return desktop_->Click(lamp_.first, lamp_.second, 3) && WaitUntil([&] {
-                   for (const auto& id : ProgramWindows()) {
-                       const auto g = desktop_->Geometry(id);
-                       if (std::find(before.begin(), before.end(), id) == before.end() && g &&
-                           g->width >= 80 && g->height >= 80) {
-                           return true;
-                       }
-                   }
-                   return false;
-               });
+        return ProgramTest::OpenTrayMenu(lamp_.ScreenX(), lamp_.ScreenY());
     }
 
     // Opens the settings window from the tray menu; its window id.
@@ -233,11 +120,7 @@ protected:
         EXPECT_TRUE(WaitForTitle(title)) << "the question went away";
     }
 
-    Desktop* desktop_ = nullptr;
-    test::TempDir home_;
-    Environment env_;
-    std::unique_ptr<Process> app_;
-    std::pair<int, int> lamp_;
+    Lamp lamp_;
 };
 
 TEST_F(Questions, ColourDepthDialogLeavesTheTrayMenuUsable) {
@@ -277,7 +160,5 @@ TEST_F(Questions, ClosePromptLeavesTheTrayMenuUsable) {
 } // namespace vexrem::e2e
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new vexrem::e2e::Screen);
-    return RUN_ALL_TESTS();
+    return vexrem::e2e::RunAll(argc, argv, new vexrem::e2e::World(false));
 }

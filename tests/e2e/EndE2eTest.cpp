@@ -7,49 +7,24 @@
 // The resolver that never returns is a preloaded getaddrinfo (StuckResolver).
 // How long each end took is printed ("end took ... ms"); the assertions only
 // bound it generously, since the machine may be busy.
-#include "Desktop.h"
-#include "Process.h"
+#include "Program.h"
 
 #include "support/FakeHttpServer.h"
-#include "support/TempDir.h"
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <thread>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace vexrem::e2e {
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-constexpr auto kWait = 40s;
 // A program that waits for its workers never ends in these tests (the
 // resolver hangs for good, the parse for minutes), so this bound is only
 // about a busy machine.
 constexpr auto kEndWait = 15s;
 constexpr const char* kStuckHost = "stuck.invalid";
-
-std::string LoginName() {
-    const passwd* pw = getpwuid(geteuid());
-    return pw != nullptr && pw->pw_name != nullptr ? pw->pw_name : "";
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // A version list whose one entry has very many attributes: long to read for
 // a reader that looks each attribute up by scanning the ones before.
@@ -61,66 +36,9 @@ std::string HugeVersionList() {
     return xml + " /></versioninfos>";
 }
 
-class World : public ::testing::Environment {
-public:
-    void SetUp() override {
-        desktop_ = std::make_unique<Desktop>();
-        if (!desktop_->Ready()) {
-            std::cout << "E2E-SKIP: no virtual desktop: " << desktop_->Problem() << std::endl;
-            return;
-        }
-        server_ = std::make_unique<Process>(
-            std::vector<std::string>{VEXREM_DEMO_SERVER_EXE, "--port", "0", "--bind", "127.0.0.1"},
-            CurrentEnvironment(), true);
-        const auto line = server_->ReadLine(30s);
-        const std::string prefix = "listening on 127.0.0.1:";
-        if (line && line->rfind(prefix, 0) == 0) {
-            port_ = std::stoi(line->substr(prefix.size()));
-        }
-    }
-    void TearDown() override {
-        if (server_) {
-            server_->Signal(SIGTERM);
-            server_->WaitExit(10s);
-        }
-        server_.reset();
-        desktop_.reset();
-    }
-    static Desktop* TheDesktop() {
-        return desktop_ && desktop_->Ready() ? desktop_.get() : nullptr;
-    }
-    static int Port() { return port_; }
-
-private:
-    static inline std::unique_ptr<Desktop> desktop_;
-    static inline std::unique_ptr<Process> server_;
-    static inline int port_ = 0;
-};
-
-class ProgramEnd : public ::testing::Test {
+class ProgramEnd : public ProgramTest {
 protected:
-    void SetUp() override {
-        desktop_ = World::TheDesktop();
-        if (desktop_ == nullptr) {
-            GTEST_SKIP() << "no virtual desktop with a tray (Xvfb, trayer, xdotool, import)";
-        }
-        ASSERT_NE(World::Port(), 0) << "the demo server did not start";
-        const std::string demo = "http://127.0.0.1:" + std::to_string(World::Port());
-        for (const char* dir : {"bin", "config", "data/VexelReminder", "runtime", "tmp"}) {
-            std::filesystem::create_directories(home_ / dir);
-        }
-        std::filesystem::permissions(home_ / "runtime", std::filesystem::perms::owner_all);
-        env_ = desktop_->ClientEnvironment();
-        env_["HOME"] = home_.Str();
-        env_["XDG_CONFIG_HOME"] = home_ / "config";
-        env_["XDG_DATA_HOME"] = home_ / "data";
-        env_["XDG_RUNTIME_DIR"] = home_ / "runtime";
-        env_["TMPDIR"] = home_ / "tmp";
-        env_["VEXREM_GAME_SERVER"] = demo;
-        env_["VEXREM_SITE"] = demo;
-        env_["QT_QPA_PLATFORM"] = "xcb";
-        env_["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + (home_ / "no-bus");
-        env_.erase("SESSION_MANAGER");
+    void SetUpProgram() override {
         env_["LD_PRELOAD"] = VEXREM_STUCK_RESOLVER;
         env_["VEXREM_TEST_STUCK_HOST"] = kStuckHost;
         env_["VEXREM_TEST_STUCK_MARK"] = StuckMark();
@@ -136,34 +54,17 @@ protected:
         }
     }
 
-    std::string IniPath() const { return home_ / "data/VexelReminder/vexrem.ini"; }
     std::string StuckMark() const { return home_ / "stuck-in-resolver"; }
 
-    void SeedSettings(const std::string& extra) {
-        std::ofstream(IniPath()) << "[" << LoginName() << "]\nUserName=e2e-end\nInterval=20\n"
-                                 << "StartupDelay=1\nShowBalloon=0\n"
-                                 << extra;
-    }
+    void SeedSettings(const std::string& extra) { Seed("e2e-end", "ShowBalloon=0\n" + extra); }
 
     void Start() {
         // VEXREM_E2E_PROGRAM: another build of the program, to compare.
         const char* other = std::getenv("VEXREM_E2E_PROGRAM");
-        app_ = std::make_unique<Process>(
-            std::vector<std::string>{other != nullptr && *other != '\0' ? other : VEXREM_EXE},
-            env_);
-        ASSERT_TRUE(app_->Started());
+        ProgramTest::Start(other != nullptr && *other != '\0' ? other : VEXREM_EXE);
     }
 
-    bool WaitFor(const std::function<bool()>& pred) {
-        const auto deadline = Clock::now() + kWait;
-        while (!pred()) {
-            if (Clock::now() > deadline || !app_->Running()) {
-                return false;
-            }
-            std::this_thread::sleep_for(100ms);
-        }
-        return true;
-    }
+    bool WaitFor(const std::function<bool()>& pred) { return WaitUntil(pred, kWait, app_.get()); }
 
     // The middle of the program's tray icon, once it is there. Its colour
     // does not matter: a worker stuck in a request holds up the status check
@@ -180,17 +81,6 @@ protected:
             return at.has_value();
         });
         return at;
-    }
-
-    // Right-click on the icon; true once its menu is open. The menu is one
-    // more sizeable window of the program (the settings window may be one).
-    bool OpenTrayMenu(std::pair<int, int> icon) {
-        const auto windows = [&] {
-            return desktop_->LargeWindows("--classname", "^vexrem$", 80, 80).size();
-        };
-        const std::size_t before = windows();
-        return desktop_->Click(icon.first, icon.second, 3) &&
-               WaitFor([&] { return windows() > before; });
     }
 
     // The settings window: its id and place, once it is visible.
@@ -243,11 +133,6 @@ protected:
         std::cout << "end took " << ms << " ms: " << what << std::endl;
         EXPECT_EQ(code, 0) << what << ": no end within " << kEndWait.count() << " s";
     }
-
-    Desktop* desktop_ = nullptr;
-    test::TempDir home_;
-    Environment env_;
-    std::unique_ptr<Process> app_;
 };
 
 TEST_F(ProgramEnd, SigtermEndsAtOnceWithAWorkerStuckInTheResolverAndSavesFirst) {
@@ -262,7 +147,7 @@ TEST_F(ProgramEnd, SigtermEndsAtOnceWithAWorkerStuckInTheResolverAndSavesFirst) 
     const auto t0 = Clock::now();
     app_->Signal(SIGTERM);
     ExpectPromptEnd(t0, "SIGTERM, status worker in the resolver");
-    const std::string ini = ReadText(IniPath());
+    const std::string ini = test::ReadFileBytes(IniPath());
     EXPECT_NE(ini.find("UserName=e2e-end\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("TrayIconReducedColors="), std::string::npos) << "every key: " << ini;
 }
@@ -277,11 +162,11 @@ TEST_F(ProgramEnd, BeendenEndsAtOnceWithTheUpdateCheckStuckInTheResolver) {
         << "the update check did not reach the resolver";
 
     ASSERT_TRUE(std::filesystem::remove(IniPath()));
-    ASSERT_TRUE(OpenTrayMenu(*icon));
+    ASSERT_TRUE(OpenTrayMenu(icon->first, icon->second));
     const auto t0 = Clock::now();
     ASSERT_TRUE(desktop_->Keys({"b"})); // "&Beenden"
     ExpectPromptEnd(t0, "Beenden, update worker in the resolver");
-    EXPECT_NE(ReadText(IniPath()).find("UserName=e2e-end\n"), std::string::npos);
+    EXPECT_NE(test::ReadFileBytes(IniPath()).find("UserName=e2e-end\n"), std::string::npos);
 }
 
 TEST_F(ProgramEnd, SigtermEndsAtOnceWhileTheUpdateSiteHoldsOrTheListIsParsed) {
@@ -317,9 +202,9 @@ TEST_F(ProgramEnd, BeendenAndTheExitButtonEndTheRunWithTheSettingsWindowOpen) {
         Start();
         const auto icon = WaitForIcon();
         ASSERT_TRUE(icon);
-        const std::string applied = ReadText(IniPath()); // written by the start
+        const std::string applied = test::ReadFileBytes(IniPath()); // written by the start
 
-        ASSERT_TRUE(OpenTrayMenu(*icon));
+        ASSERT_TRUE(OpenTrayMenu(icon->first, icon->second));
         ASSERT_TRUE(desktop_->Keys({"e"})); // "&Einstellungen"
         const auto window = WaitForSettingsWindow();
         ASSERT_TRUE(window);
@@ -327,7 +212,7 @@ TEST_F(ProgramEnd, BeendenAndTheExitButtonEndTheRunWithTheSettingsWindowOpen) {
             ASSERT_TRUE(EditAField(window->second)) << "no field took the typing";
         }
         if (!button) {
-            ASSERT_TRUE(OpenTrayMenu(*icon));
+            ASSERT_TRUE(OpenTrayMenu(icon->first, icon->second));
         } else {
             ASSERT_EQ(e2e::Run({"xdotool", "windowfocus", "--sync", window->first},
                                desktop_->ClientEnvironment())
@@ -339,7 +224,7 @@ TEST_F(ProgramEnd, BeendenAndTheExitButtonEndTheRunWithTheSettingsWindowOpen) {
         ASSERT_TRUE(desktop_->Keys({button ? "alt+e" : "b"}));
         ExpectPromptEnd(t0, std::string(button ? "exit button" : "Beenden") +
                                 ", settings window open" + (edit ? ", edited" : ""));
-        EXPECT_EQ(ReadText(IniPath()), applied);
+        EXPECT_EQ(test::ReadFileBytes(IniPath()), applied);
         if (HasFailure()) {
             break;
         }
@@ -352,7 +237,5 @@ TEST_F(ProgramEnd, BeendenAndTheExitButtonEndTheRunWithTheSettingsWindowOpen) {
 } // namespace vexrem::e2e
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new vexrem::e2e::World);
-    return RUN_ALL_TESTS();
+    return vexrem::e2e::RunAll(argc, argv, new vexrem::e2e::World(true));
 }

@@ -5,45 +5,19 @@
 // Each test runs the program in a home folder of its own, with a recording
 // xdg-open first in PATH. With VEXREM_E2E_SCREENSHOTS=DIR the tray states are
 // saved there as tray-green.png / tray-yellow.png / tray-red.png.
-#include "Desktop.h"
-#include "Process.h"
-
-#include "support/TempDir.h"
-
-#include <gtest/gtest.h>
+#include "Program.h"
 
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <thread>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <pwd.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 namespace vexrem::e2e {
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-// The lit lamps of the full-colour icon set.
-constexpr Rgb kGreen{40, 220, 60};
-constexpr Rgb kYellow{255, 214, 0};
-constexpr Rgb kRed{255, 48, 40};
-constexpr int kTolerance = 24;
-constexpr int kMinLampPixels = 4;
-
-// Generous: two cores shared with a parallel test run.
-constexpr auto kLampWait = 40s;
-constexpr auto kWindowWait = 40s;
-constexpr auto kExitWait = 20s;
+// With the user name, settings that check one second after the start.
+constexpr const char* kSeed = "Active=1\nShowBalloon=0\n";
 
 // Every key of a user's section, in the order the program writes them.
 const std::vector<std::string> kKeysInOrder = {"UserName",
@@ -75,48 +49,6 @@ const std::vector<std::string> kKeysInOrder = {"UserName",
                                                "TrayIconBlinkOnError",
                                                "TrayIconBlinkSpeed",
                                                "TrayIconReducedColors"};
-
-std::string LoginName() {
-    const passwd* pw = getpwuid(geteuid());
-    return pw != nullptr && pw->pw_name != nullptr ? pw->pw_name : "";
-}
-
-// One HTTP/1.0 GET on 127.0.0.1; the body, or "" on any failure.
-std::string HttpGet(int port, const std::string& path) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return {};
-    }
-    timeval tv{10, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<std::uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string response;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) {
-        const std::string request = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
-        if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-            static_cast<ssize_t>(request.size())) {
-            char buf[4096];
-            ssize_t n = 0;
-            while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) {
-                response.append(buf, static_cast<std::size_t>(n));
-            }
-        }
-    }
-    ::close(fd);
-    const std::size_t body = response.find("\r\n\r\n");
-    return body == std::string::npos ? "" : response.substr(body + 4);
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // key=value lines of one section of an INI text, in file order.
 std::vector<std::pair<std::string, std::string>> SectionEntries(const std::string& ini,
@@ -159,159 +91,19 @@ std::string ValueOf(const std::vector<std::pair<std::string, std::string>>& entr
     return "<missing>";
 }
 
-// One screen with a tray and one demo server for the whole run.
-class World : public ::testing::Environment {
-public:
-    void SetUp() override {
-        desktop_ = std::make_unique<Desktop>();
-        if (!desktop_->Ready()) {
-            std::cout << "E2E-SKIP: no virtual desktop: " << desktop_->Problem() << std::endl;
-            return;
-        }
-        server_ = std::make_unique<Process>(
-            std::vector<std::string>{VEXREM_DEMO_SERVER_EXE, "--port", "0", "--bind", "127.0.0.1"},
-            CurrentEnvironment(), true);
-        const auto line = server_->ReadLine(30s);
-        const std::string prefix = "listening on 127.0.0.1:";
-        if (line && line->rfind(prefix, 0) == 0) {
-            port_ = std::stoi(line->substr(prefix.size()));
-        }
-    }
-
-    void TearDown() override {
-        if (server_) {
-            server_->Signal(SIGTERM);
-            server_->WaitExit(10s);
-        }
-        server_.reset();
-        desktop_.reset();
-    }
-
-    static Desktop* TheDesktop() {
-        return desktop_ && desktop_->Ready() ? desktop_.get() : nullptr;
-    }
-    static int Port() { return port_; }
-
-private:
-    static inline std::unique_ptr<Desktop> desktop_;
-    static inline std::unique_ptr<Process> server_;
-    static inline int port_ = 0;
-};
-
-class Reminder : public ::testing::Test {
+class Reminder : public ProgramTest {
 protected:
-    void SetUp() override {
-        desktop_ = World::TheDesktop();
-        if (desktop_ == nullptr) {
-            GTEST_SKIP() << "no virtual desktop with a tray (Xvfb, trayer, xdotool, import)";
-        }
-        ASSERT_NE(World::Port(), 0) << "the demo server did not start";
-        server_ = "http://127.0.0.1:" + std::to_string(World::Port());
-
-        for (const char* dir : {"bin", "config", "data", "runtime", "tmp"}) {
-            std::filesystem::create_directories(home_ / dir);
-        }
-        std::filesystem::permissions(home_ / "runtime", std::filesystem::perms::owner_all);
-        const std::string opener = home_ / "bin/xdg-open";
-        {
-            std::ofstream script(opener);
-            script << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << OpenedFile() << "'\n";
-        }
-        std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
-
-        env_ = desktop_->ClientEnvironment();
-        env_["HOME"] = home_.Str();
-        env_["XDG_CONFIG_HOME"] = home_ / "config";
-        env_["XDG_DATA_HOME"] = home_ / "data";
-        env_["XDG_RUNTIME_DIR"] = home_ / "runtime";
-        env_["TMPDIR"] = home_ / "tmp";
-        env_["PATH"] = (home_ / "bin") + ":" + env_["PATH"];
-        env_["VEXREM_GAME_SERVER"] = server_;
-        env_["VEXREM_SITE"] = server_;
-        env_["QT_QPA_PLATFORM"] = "xcb";
-        // No session bus: the tray icon is an XEmbed icon in trayer, and no
-        // bus is started on our behalf.
-        env_["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + (home_ / "no-bus");
-        env_.erase("SESSION_MANAGER");
-    }
-
-    void TearDown() override {
-        if (app_) {
-            app_->Signal(SIGTERM);
-            app_->WaitExit(kExitWait);
-        }
-        app_.reset();
-        // The next test must not see this run's icon.
-        if (desktop_ != nullptr) {
-            WaitUntilNoLamp(10s);
-        }
-    }
-
-    std::string IniPath() const { return home_ / "data/VexelReminder/vexrem.ini"; }
-    std::string OpenedFile() const { return home_ / "opened.txt"; }
-
-    // Settings that make the program check one second after start.
-    void SeedSettings(const std::string& userName) {
-        std::filesystem::create_directories(home_ / "data/VexelReminder");
-        std::ofstream ini(IniPath());
-        ini << "[" << LoginName() << "]\n"
-            << "UserName=" << userName << "\n"
-            << "Interval=20\n"
-            << "Active=1\n"
-            << "StartupDelay=1\n"
-            << "ShowBalloon=0\n";
-    }
-
-    void SetDue(const std::string& login, int due) {
-        ASSERT_EQ(
-            HttpGet(World::Port(), "/admin/set?login=" + login + "&due=" + std::to_string(due)),
-            "ok");
-    }
-
-    std::unique_ptr<Process> Start() {
-        auto p = std::make_unique<Process>(std::vector<std::string>{VEXREM_EXE}, env_);
-        EXPECT_TRUE(p->Started());
-        return p;
-    }
-
-    struct Lamp {
-        ColourSpot spot;
-        Rect tray;
-        int ScreenX() const { return tray.x + spot.centreX; }
-        int ScreenY() const { return tray.y + spot.centreY; }
-    };
-
-    std::optional<Lamp> LampNow(Rgb colour) {
-        const auto tray = desktop_->TrayArea();
-        if (!tray) {
-            return std::nullopt;
-        }
-        const auto image = desktop_->Capture(*tray);
-        if (!image) {
-            return std::nullopt;
-        }
-        const ColourSpot spot = FindColour(*image, colour, kTolerance);
-        if (spot.count < kMinLampPixels) {
-            return std::nullopt;
-        }
-        return Lamp{spot, *tray};
-    }
-
     // Polls the tray until a lamp of that colour is lit; saves the evidence
     // either way.
     std::optional<Lamp> WaitForLamp(Rgb colour, const std::string& name) {
-        const auto deadline = Clock::now() + kLampWait;
-        while (Clock::now() < deadline) {
-            if (auto lamp = LampNow(colour)) {
-                SaveTrayShot(lamp->tray, "tray-" + name + ".png");
-                return lamp;
-            }
-            if (app_ && !app_->Running()) {
-                ADD_FAILURE() << "the program ended early with "
-                              << app_->WaitExit(0ms).value_or(-1);
-                return std::nullopt;
-            }
-            std::this_thread::sleep_for(250ms);
+        std::optional<Lamp> lamp;
+        if (WaitUntil([&] { return (lamp = LampNow(colour)).has_value(); }, kWait, app_.get())) {
+            SaveTrayShot(lamp->tray, "tray-" + name + ".png");
+            return lamp;
+        }
+        if (app_ && !app_->Running()) {
+            ADD_FAILURE() << "the program ended early with " << app_->WaitExit(0ms).value_or(-1);
+            return std::nullopt;
         }
         const std::string failed = "e2e-failed-" + name + ".png";
         desktop_->SaveCapture({0, 0, 800, 600}, failed);
@@ -319,13 +111,8 @@ protected:
                       << std::filesystem::absolute(failed).string();
         return std::nullopt;
     }
-
-    void WaitUntilNoLamp(std::chrono::seconds timeout) {
-        const auto deadline = Clock::now() + timeout;
-        while (Clock::now() < deadline && (LampNow(kGreen) || LampNow(kYellow) || LampNow(kRed))) {
-            std::this_thread::sleep_for(200ms);
-        }
-    }
+    std::optional<Lamp> LampNow(Rgb colour) { return TrayLamp(*desktop_, colour); }
+    bool IconShown() override { return LampNow(kGreen) || LampNow(kYellow) || LampNow(kRed); }
 
     void SaveTrayShot(const Rect& tray, const std::string& file) {
         const char* dir = std::getenv("VEXREM_E2E_SCREENSHOTS");
@@ -341,65 +128,34 @@ protected:
     // title ("--name") or by the executable's name ("--classname").
     bool WaitForWindow(const std::string& by, const std::string& pattern, int minWidth,
                        int minHeight) {
-        const auto deadline = Clock::now() + kWindowWait;
-        while (Clock::now() < deadline) {
-            if (!desktop_->LargeWindows(by, pattern, minWidth, minHeight).empty()) {
-                return true;
-            }
-            std::this_thread::sleep_for(250ms);
-        }
-        return false;
-    }
-
-    // Right-click on the icon; true once its menu is open. The menu has no
-    // title of its own, so it is found by the executable's name.
-    bool OpenTrayMenu(const Lamp& lamp) {
-        return desktop_->Click(lamp.ScreenX(), lamp.ScreenY(), 3) &&
-               WaitForWindow("--classname", "^vexrem$", 80, 80);
+        return WaitUntil(
+            [&] { return !desktop_->LargeWindows(by, pattern, minWidth, minHeight).empty(); });
     }
 
     // The lines the fake xdg-open recorded, once at least `count` are there.
     std::vector<std::string> WaitForOpened(std::size_t count) {
         std::vector<std::string> lines;
-        const auto deadline = Clock::now() + 20s;
-        while (Clock::now() < deadline) {
-            lines.clear();
-            std::istringstream in(ReadText(OpenedFile()));
-            std::string line;
-            while (std::getline(in, line)) {
-                lines.push_back(line);
-            }
-            if (lines.size() >= count) {
-                break;
-            }
-            std::this_thread::sleep_for(100ms);
-        }
+        WaitUntil([&] { return (lines = ReadLines(OpenedFile(home_))).size() >= count; }, 20s);
         return lines;
     }
 
     // The game id of the only game the demo server shows as due for login.
     std::string DueGameId(const std::string& login) {
-        const std::string page = HttpGet(World::Port(), "/dran.php?login=" + login);
+        const std::string page = HttpGet(demoPort_, "/dran.php?login=" + login);
         std::smatch m;
         if (std::regex_search(page, m, std::regex(R"(fenster\((\d+)\))"))) {
             return m[1];
         }
         return {};
     }
-
-    Desktop* desktop_ = nullptr;
-    test::TempDir home_;
-    Environment env_;
-    std::string server_;
-    std::unique_ptr<Process> app_;
 };
 
 TEST_F(Reminder, LightsGreenWhenDueAndAClickOpensThatGame) {
     SetDue("e2e", 1);
     const std::string gid = DueGameId("e2e");
     ASSERT_FALSE(gid.empty());
-    SeedSettings("e2e");
-    app_ = Start();
+    Seed("e2e", kSeed);
+    Start();
 
     const auto lamp = WaitForLamp(kGreen, "green");
     ASSERT_TRUE(lamp);
@@ -413,8 +169,8 @@ TEST_F(Reminder, LightsGreenWhenDueAndAClickOpensThatGame) {
 
 TEST_F(Reminder, LightsYellowWhenNotDueAndAClickOpensTheGamesList) {
     SetDue("e2e", 0);
-    SeedSettings("e2e");
-    app_ = Start();
+    Seed("e2e", kSeed);
+    Start();
 
     const auto lamp = WaitForLamp(kYellow, "yellow");
     ASSERT_TRUE(lamp);
@@ -428,28 +184,28 @@ TEST_F(Reminder, LightsYellowWhenNotDueAndAClickOpensTheGamesList) {
 
 TEST_F(Reminder, TurnsGreenAfterARestartOnceThePlayerIsDue) {
     SetDue("e2e-turn", 0);
-    SeedSettings("e2e-turn");
-    app_ = Start();
+    Seed("e2e-turn", kSeed);
+    Start();
     ASSERT_TRUE(WaitForLamp(kYellow, "yellow"));
 
     app_->Signal(SIGTERM);
     ASSERT_EQ(app_->WaitExit(kExitWait), 0);
-    WaitUntilNoLamp(10s);
+    WaitUntil([&] { return !IconShown(); }, 10s);
 
     SetDue("e2e-turn", 2);
-    app_ = Start();
+    Start();
     ASSERT_TRUE(WaitForLamp(kGreen, "green"));
 }
 
 TEST_F(Reminder, TheTrayMenusRefreshShowsTheNewStateAtOnce) {
     SetDue("e2e-menu", 0);
-    SeedSettings("e2e-menu");
-    app_ = Start();
+    Seed("e2e-menu", kSeed);
+    Start();
     const auto lamp = WaitForLamp(kYellow, "yellow");
     ASSERT_TRUE(lamp);
 
     SetDue("e2e-menu", 1);
-    ASSERT_TRUE(OpenTrayMenu(*lamp));
+    ASSERT_TRUE(OpenTrayMenu(lamp->ScreenX(), lamp->ScreenY()));
     // "&Aktualisieren" is the first item with that mnemonic ("&Aktivieren"
     // shares it), so the key selects it and Return triggers it.
     ASSERT_TRUE(desktop_->Keys({"a", "Return"}));
@@ -458,46 +214,45 @@ TEST_F(Reminder, TheTrayMenusRefreshShowsTheNewStateAtOnce) {
 
 TEST_F(Reminder, TheTrayMenusBeendenEndsTheRunAndSavesTheSettings) {
     SetDue("e2e", 0);
-    SeedSettings("e2e");
-    app_ = Start();
+    Seed("e2e", kSeed);
+    Start();
     const auto lamp = WaitForLamp(kYellow, "yellow");
     ASSERT_TRUE(lamp);
 
     ASSERT_TRUE(std::filesystem::remove(IniPath()));
-    ASSERT_TRUE(OpenTrayMenu(*lamp));
+    ASSERT_TRUE(OpenTrayMenu(lamp->ScreenX(), lamp->ScreenY()));
     ASSERT_TRUE(desktop_->Keys({"b"})); // "&Beenden"
     ASSERT_EQ(app_->WaitExit(kExitWait), 0);
-    const auto entries = SectionEntries(ReadText(IniPath()), LoginName());
+    const auto entries = SectionEntries(test::ReadFileBytes(IniPath()), LoginName());
     EXPECT_EQ(Keys(entries), kKeysInOrder);
     EXPECT_EQ(ValueOf(entries, "UserName"), "e2e");
 }
 
 TEST_F(Reminder, LightsRedWhenTheServerCannotBeReached) {
-    // Port 1 on the loopback: nobody listens, the connection is refused.
-    env_["VEXREM_GAME_SERVER"] = "http://127.0.0.1:1";
-    SeedSettings("e2e");
-    app_ = Start();
+    env_["VEXREM_GAME_SERVER"] = kRefusingServer;
+    Seed("e2e", kSeed);
+    Start();
     ASSERT_TRUE(WaitForLamp(kRed, "red"));
 }
 
 TEST_F(Reminder, FirstRunOpensTheSettingsWindowAndStoresEveryKey) {
     ASSERT_FALSE(std::filesystem::exists(IniPath()));
-    app_ = Start();
+    Start();
 
     EXPECT_TRUE(WaitForWindow("--name", "^VexelReminder$", 400, 300))
         << "no settings window after the start-up delay";
 
     app_->Signal(SIGTERM);
     ASSERT_EQ(app_->WaitExit(kExitWait), 0);
-    const auto entries = SectionEntries(ReadText(IniPath()), LoginName());
+    const auto entries = SectionEntries(test::ReadFileBytes(IniPath()), LoginName());
     EXPECT_EQ(Keys(entries), kKeysInOrder);
     EXPECT_EQ(ValueOf(entries, "Active"), "0");
 }
 
 TEST_F(Reminder, SigtermEndsTheRunInOrderAndSavesTheSettings) {
     SetDue("e2e", 0);
-    SeedSettings("e2e");
-    app_ = Start();
+    Seed("e2e", kSeed);
+    Start();
     ASSERT_TRUE(WaitForLamp(kYellow, "yellow"));
 
     // The start wrote the file already; take it away so that what is found
@@ -506,7 +261,7 @@ TEST_F(Reminder, SigtermEndsTheRunInOrderAndSavesTheSettings) {
     app_->Signal(SIGTERM);
     ASSERT_EQ(app_->WaitExit(kExitWait), 0);
 
-    const auto entries = SectionEntries(ReadText(IniPath()), LoginName());
+    const auto entries = SectionEntries(test::ReadFileBytes(IniPath()), LoginName());
     EXPECT_EQ(Keys(entries), kKeysInOrder);
     EXPECT_EQ(ValueOf(entries, "UserName"), "e2e");
     EXPECT_EQ(ValueOf(entries, "Interval"), "20");
@@ -517,8 +272,8 @@ TEST_F(Reminder, SigtermEndsTheRunInOrderAndSavesTheSettings) {
 
 TEST_F(Reminder, ASecondStartEndsAtOnceWhileTheFirstRuns) {
     SetDue("e2e", 0);
-    SeedSettings("e2e");
-    app_ = Start();
+    Seed("e2e", kSeed);
+    Start();
     ASSERT_TRUE(WaitForLamp(kYellow, "yellow"));
 
     Process second({VEXREM_EXE}, env_);
@@ -532,7 +287,5 @@ TEST_F(Reminder, ASecondStartEndsAtOnceWhileTheFirstRuns) {
 } // namespace vexrem::e2e
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new vexrem::e2e::World);
-    return RUN_ALL_TESTS();
+    return vexrem::e2e::RunAll(argc, argv, new vexrem::e2e::World(true));
 }

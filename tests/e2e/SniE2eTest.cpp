@@ -3,61 +3,21 @@
 // on a virtual screen, against the demo game server. What the host shows is
 // told apart by pixel colour; what the item offers is read over D-Bus, as a
 // host reads it. The installed package is run the same way.
-#include "Desktop.h"
-#include "Process.h"
-
-#include "support/TempDir.h"
-
-#include <gtest/gtest.h>
+#include "Program.h"
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <thread>
 
-#include <pwd.h>
 #include <unistd.h>
 
 namespace vexrem::e2e {
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-constexpr Rgb kGreen{40, 220, 60};
-constexpr Rgb kYellow{255, 214, 0};
-constexpr Rgb kRed{255, 48, 40};
 constexpr Rgb kHousing{48, 48, 52};
-constexpr int kTolerance = 24;
-constexpr int kMinLampPixels = 4;
-constexpr auto kWait = 40s;
-constexpr auto kExitWait = 20s;
 const std::string kWatcher = "org.kde.StatusNotifierWatcher";
-
-std::string LoginName() {
-    const passwd* pw = getpwuid(geteuid());
-    return pw != nullptr && pw->pw_name != nullptr ? pw->pw_name : "";
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-template <typename F> bool Eventually(F&& f, std::chrono::seconds timeout = kWait) {
-    const auto deadline = Clock::now() + timeout;
-    while (Clock::now() < deadline) {
-        if (f()) {
-            return true;
-        }
-        std::this_thread::sleep_for(250ms);
-    }
-    return false;
-}
 
 // A screen, a private session bus with a watcher and a host, and the demo
 // server, for the whole run. Watcher and host can be stopped and started.
@@ -96,14 +56,7 @@ public:
                                      "--config-file=" + (dir_ / "bus.conf"), "--print-address=1"},
             CurrentEnvironment(), true);
         busAddress_ = bus_->ReadLine(30s).value_or("");
-        server_ = std::make_unique<Process>(
-            std::vector<std::string>{VEXREM_DEMO_SERVER_EXE, "--port", "0", "--bind", "127.0.0.1"},
-            CurrentEnvironment(), true);
-        const auto line = server_->ReadLine(30s);
-        const std::string prefix = "listening on 127.0.0.1:";
-        if (line && line->rfind(prefix, 0) == 0) {
-            port_ = std::stoi(line->substr(prefix.size()));
-        }
+        server_ = std::make_unique<DemoServer>(VEXREM_DEMO_SERVER_EXE);
         StartWatcher();
         StartHost();
     }
@@ -111,14 +64,8 @@ public:
     void TearDown() override {
         host_.reset();
         watcher_.reset();
-        for (auto* p : {server_.get(), bus_.get()}) {
-            if (p != nullptr) {
-                p->Signal(SIGTERM);
-                p->WaitExit(10s);
-            }
-        }
         server_.reset();
-        bus_.reset();
+        Stop(bus_);
         desktop_.reset();
     }
 
@@ -132,7 +79,7 @@ public:
     static void StartWatcher() {
         watcher_ =
             std::make_unique<Process>(std::vector<std::string>{"status-notifier-watcher"}, Env());
-        Eventually([] {
+        WaitUntil([] {
             return Gdbus({"--dest", kWatcher, "--object-path", "/StatusNotifierWatcher"},
                          "introspect")
                        .exitCode == 0;
@@ -143,7 +90,7 @@ public:
                                                                    "--top", "--end", "-s", "32",
                                                                    "-c", "#d0d0d0"},
                                           Env());
-        Eventually([] { return WatcherProperty("IsStatusNotifierHostRegistered") == "true"; });
+        WaitUntil([] { return WatcherProperty("IsStatusNotifierHostRegistered") == "true"; });
     }
     static void Stop(std::unique_ptr<Process>& p) {
         if (p) {
@@ -180,21 +127,20 @@ public:
     static std::string NotifiedLog() { return dir_ / "notified.log"; }
     static Desktop* TheDesktop() { return problem_.empty() ? desktop_.get() : nullptr; }
     static const std::string& Problem() { return problem_; }
-    static int Port() { return port_; }
+    static int Port() { return server_ ? server_->Port() : 0; }
 
 private:
     static inline test::TempDir dir_;
     static inline std::unique_ptr<Desktop> desktop_;
     static inline std::unique_ptr<Process> bus_;
-    static inline std::unique_ptr<Process> server_;
+    static inline std::unique_ptr<DemoServer> server_;
     static inline std::unique_ptr<Process> watcher_;
     static inline std::unique_ptr<Process> host_;
     static inline std::string busAddress_;
     static inline std::string problem_;
-    static inline int port_ = 0;
 };
 
-class SniTray : public ::testing::Test {
+class SniTray : public ProgramTest {
 protected:
     void SetUp() override {
         desktop_ = SniWorld::TheDesktop();
@@ -202,60 +148,15 @@ protected:
             GTEST_SKIP() << SniWorld::Problem();
         }
         ASSERT_NE(SniWorld::Port(), 0) << "the demo server did not start";
-        server_ = "http://127.0.0.1:" + std::to_string(SniWorld::Port());
-        for (const char* dir : {"bin", "data/VexelReminder", "runtime"}) {
-            std::filesystem::create_directories(home_ / dir);
-        }
-        std::filesystem::permissions(home_ / "runtime", std::filesystem::perms::owner_all);
-        const std::string opener = home_ / "bin/xdg-open";
-        std::ofstream(opener) << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << (home_ / "opened.txt")
-                              << "'\n";
-        std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
-
-        env_ = SniWorld::Env();
-        env_["HOME"] = home_.Str();
-        env_["XDG_CONFIG_HOME"] = home_ / "config";
-        env_["XDG_DATA_HOME"] = home_ / "data";
-        env_["XDG_RUNTIME_DIR"] = home_ / "runtime";
-        env_["PATH"] = (home_ / "bin") + ":" + env_["PATH"];
-        env_["VEXREM_GAME_SERVER"] = server_;
-        env_["VEXREM_SITE"] = server_;
-        env_["QT_QPA_PLATFORM"] = "xcb";
-        env_.erase("SESSION_MANAGER");
-    }
-
-    void TearDown() override {
-        if (app_) {
-            app_->Signal(SIGTERM);
-            app_->WaitExit(kExitWait);
-        }
-        app_.reset();
-        if (desktop_ != nullptr) {
-            Eventually([this] { return !HousingNow(); }, 10s);
-        }
+        demoPort_ = SniWorld::Port();
+        server_ = LoopbackUrl(demoPort_);
+        const Environment base = SniWorld::Env();
+        env_ = ProgramEnvironment(home_, base, server_, base.at("DBUS_SESSION_BUS_ADDRESS"));
     }
 
     void Seed(const std::string& user, const std::string& extra = "ShowBalloon=0\n") {
-        std::ofstream(home_ / "data/VexelReminder/vexrem.ini")
-            << "[" << LoginName() << "]\nUserName=" << user
-            << "\nInterval=20\nActive=1\nStartupDelay=1\n"
-            << extra;
+        ProgramTest::Seed(user, "Active=1\n" + extra);
     }
-    // The demo server's admin page, asked with bash's own TCP client.
-    void SetDue(const std::string& login, int due) {
-        const RunResult r =
-            e2e::Run({"bash", "-c",
-                      "exec 3<>/dev/tcp/127.0.0.1/$0 && printf 'GET /admin/set?login=%s&due=%s "
-                      "HTTP/1.0\\r\\n\\r\\n' \"$1\" \"$2\" >&3 && cat <&3",
-                      std::to_string(SniWorld::Port()), login, std::to_string(due)},
-                     env_);
-        ASSERT_NE(r.out.find("\r\n\r\nok"), std::string::npos) << r.out;
-    }
-    void Start(const std::string& exe = VEXREM_EXE) {
-        app_ = std::make_unique<Process>(std::vector<std::string>{exe}, env_);
-        ASSERT_TRUE(app_->Started());
-    }
-
     // The host's bar along the top edge.
     std::optional<Image> HostImage() {
         std::optional<Rect> best;
@@ -272,11 +173,12 @@ protected:
         return image && FindColour(*image, colour, kTolerance).count >= kMinLampPixels;
     }
     bool HousingNow() { return LampNow(kHousing); }
+    bool IconShown() override { return HousingNow(); }
     bool DarkNow() {
         return HousingNow() && !LampNow(kGreen) && !LampNow(kYellow) && !LampNow(kRed);
     }
     bool WaitForLamp(Rgb colour) {
-        return Eventually([&] { return LampNow(colour); });
+        return WaitUntil([&] { return LampNow(colour); });
     }
 
     // Our item on the bus, as the watcher lists it ("" until it is there).
@@ -289,7 +191,7 @@ protected:
     }
     std::string WaitForItem() {
         std::string item;
-        Eventually([&] { return !(item = Item()).empty(); });
+        WaitUntil([&] { return !(item = Item()).empty(); });
         return item;
     }
     RunResult CallItem(const std::string& item, const std::string& path, const std::string& method,
@@ -303,20 +205,7 @@ protected:
                         {"org.kde.StatusNotifierItem", name})
             .out;
     }
-    std::vector<std::string> Opened() {
-        std::vector<std::string> lines;
-        std::istringstream in(ReadText(home_ / "opened.txt"));
-        for (std::string line; std::getline(in, line);) {
-            lines.push_back(line);
-        }
-        return lines;
-    }
-
-    Desktop* desktop_ = nullptr;
-    test::TempDir home_;
-    e2e::Environment env_;
-    std::string server_;
-    std::unique_ptr<Process> app_;
+    std::vector<std::string> Opened() { return ReadLines(OpenedFile(home_)); }
 };
 
 struct MenuEntry {
@@ -361,7 +250,7 @@ TEST_F(SniTray, ShowsTheStatesActivatesAndOffersTheMenu) {
         CallItem(item, "/StatusNotifierItem", "org.kde.StatusNotifierItem.Activate", {"0", "0"})
             .exitCode,
         0);
-    ASSERT_TRUE(Eventually([&] { return !Opened().empty(); }, 20s));
+    ASSERT_TRUE(WaitUntil([&] { return !Opened().empty(); }, 20s));
     EXPECT_NE(Opened()[0].find("/index.php?main=showmap.php?GID="), std::string::npos);
 
     // The menu as a host reads it, without opening it first.
@@ -389,7 +278,7 @@ TEST_F(SniTray, ShowsTheStatesActivatesAndOffersTheMenu) {
     ASSERT_EQ(click(menu[2].id), 0);
     EXPECT_TRUE(WaitForLamp(kYellow));
     ASSERT_EQ(click(menu[4].id), 0);
-    EXPECT_TRUE(Eventually([&] { return DarkNow(); }));
+    EXPECT_TRUE(WaitUntil([&] { return DarkNow(); }));
     EXPECT_NE(ItemProperty(item, "ToolTip").find("Inaktiv"), std::string::npos);
 
     // The host's middle click reaches the default item, the settings window.
@@ -397,16 +286,16 @@ TEST_F(SniTray, ShowsTheStatesActivatesAndOffersTheMenu) {
                        {"0", "0"})
                   .exitCode,
               0);
-    EXPECT_TRUE(Eventually(
+    EXPECT_TRUE(WaitUntil(
         [&] { return !desktop_->LargeWindows("--name", "^VexelReminder$", 400, 300).empty(); }));
 }
 
 TEST_F(SniTray, BlinksRedAndTellsTheFailureWhenTheServerCannotBeReached) {
-    env_["VEXREM_GAME_SERVER"] = "http://127.0.0.1:1"; // refused
+    env_["VEXREM_GAME_SERVER"] = kRefusingServer;
     Seed("sni", "ShowBalloon=0\nTrayIconBlinkOnError=1\nTrayIconBlinkSpeed=500\n");
     Start();
     EXPECT_TRUE(WaitForLamp(kRed));
-    EXPECT_TRUE(Eventually([&] { return DarkNow(); })) << "no dark phase: not blinking";
+    EXPECT_TRUE(WaitUntil([&] { return DarkNow(); })) << "no dark phase: not blinking";
     EXPECT_TRUE(WaitForLamp(kRed));
     const std::string item = WaitForItem();
     EXPECT_NE(ItemProperty(item, "ToolTip").find("Fehler ("), std::string::npos);
@@ -417,9 +306,9 @@ TEST_F(SniTray, WithoutAnyTrayTheNotificationAndThePopupStillCome) {
     SetDue("sni-none", 1);
     Seed("sni-none", "ShowBalloon=1\nShowPopup=1\n");
     Start();
-    EXPECT_TRUE(Eventually([] { return !ReadText(SniWorld::NotifiedLog()).empty(); }))
+    EXPECT_TRUE(WaitUntil([] { return !test::ReadFileBytes(SniWorld::NotifiedLog()).empty(); }))
         << "no desktop notification was asked for";
-    EXPECT_TRUE(Eventually([&] {
+    EXPECT_TRUE(WaitUntil([&] {
         for (const Rect& r : desktop_->LargeWindows("--name", "^VexelReminder$", 300, 70)) {
             if (r.width < 400) { // the settings window is larger
                 return true;
@@ -470,7 +359,7 @@ TEST_F(SniTray, ThePackagedProgramStartsFromItsMenuEntry) {
     const std::string root = home_ / "root";
     ASSERT_EQ(e2e::Run({"dpkg", "-x", deb->string(), root}, env_).exitCode, 0);
     const std::string entry =
-        ReadText(root + "/usr/share/applications/net.vexelfeld.VexelReminder.desktop");
+        test::ReadFileBytes(root + "/usr/share/applications/net.vexelfeld.VexelReminder.desktop");
     std::smatch m;
     ASSERT_TRUE(std::regex_search(entry, m, std::regex(R"(\nExec=(\S+)\n)"))) << entry;
     ASSERT_TRUE(std::filesystem::exists(root + "/usr/share/icons/hicolor/48x48/apps/"
@@ -518,7 +407,5 @@ TEST_F(SniTray, ThePackageInstallsAndRemovesCleanly) {
 } // namespace vexrem::e2e
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new vexrem::e2e::SniWorld);
-    return RUN_ALL_TESTS();
+    return vexrem::e2e::RunAll(argc, argv, new vexrem::e2e::SniWorld);
 }

@@ -175,8 +175,9 @@ void ProgramTest::SetUp() {
 
 void ProgramTest::TearDown() {
     if (app_) {
+        // Whatever a test left open (a question, the popup), SIGTERM ends the program.
         app_->Signal(SIGTERM);
-        app_->WaitExit(kExitWait);
+        EXPECT_TRUE(app_->WaitExit(kExitWait).has_value()) << "SIGTERM did not end the program";
     }
     app_.reset();
     if (desktop_ != nullptr) {

@@ -57,7 +57,7 @@ tConfig::tConfig() {
         Open(oldFile, OldLayoutSection);
         LoadFromIni();
         FirstRun = false;
-        Platform().DeleteFile(oldFile);
+        Platform().RemoveFile(oldFile);
     }
 
     Open(ConfigPath, GetWindowsUserName());
@@ -136,7 +136,7 @@ bool CreateFolderPath(std::string folder) {
     if (!parent.empty() && parent != folder && !CreateFolderPath(parent)) {
         return false;
     }
-    return Platform().CreateDirectory(folder);
+    return Platform().MakeDirectory(folder);
 }
 } // namespace
 
@@ -183,8 +183,8 @@ void tConfig::SaveToIni() {
 }
 
 void ConfigModuleStartup() {
-    const std::string perUser = IniPathIn(CSIDL_APPDATA);
-    ConfigPath = Platform().FileExists(perUser) ? perUser : IniPathIn(CSIDL_COMMON_APPDATA);
+    const std::string perUser = IniPathIn(CsidlAppData);
+    ConfigPath = Platform().FileExists(perUser) ? perUser : IniPathIn(CsidlCommonAppData);
     DetectEnvironment();
 }
 

@@ -418,10 +418,10 @@ TEST_F(ConfigServices, UserNameAndFoldersComeFromThePlatform) {
     EXPECT_EQ(GetWindowsUserName(), "tester");
     platform.userName = std::string(300, 'u');
     EXPECT_EQ(GetWindowsUserName(), std::string(252, 'u'));
-    EXPECT_EQ(GetSpecialFolderPath(CSIDL_APPDATA), platform.appData);
-    EXPECT_EQ(GetSpecialFolderPath(CSIDL_COMMON_APPDATA), platform.commonAppData);
+    EXPECT_EQ(GetSpecialFolderPath(CsidlAppData), platform.appData);
+    EXPECT_EQ(GetSpecialFolderPath(CsidlCommonAppData), platform.commonAppData);
     platform.failSpecialFolders = true;
-    EXPECT_EQ(GetSpecialFolderPath(CSIDL_APPDATA), "");
+    EXPECT_EQ(GetSpecialFolderPath(CsidlAppData), "");
 }
 
 TEST_F(ConfigServices, SectionIsTheLoginName) {

@@ -18,13 +18,13 @@ std::string FakePlatform::SpecialFolderPath(int csidl) {
         return {};
     }
     switch (csidl) {
-    case CSIDL_APPDATA:
+    case CsidlAppData:
         return appData;
-    case CSIDL_COMMON_APPDATA:
+    case CsidlCommonAppData:
         return commonAppData;
-    case CSIDL_STARTUP:
+    case CsidlStartup:
         return startup;
-    case CSIDL_COMMON_STARTUP:
+    case CsidlCommonStartup:
         return commonStartup;
     default:
         return {};

@@ -34,10 +34,10 @@ public:
     TempDir root;
     std::string userName = "tester";
     std::string exePath;             // <root>/bin/vexrem
-    std::string appData;             // CSIDL_APPDATA
-    std::string commonAppData;       // CSIDL_COMMON_APPDATA
-    std::string startup;             // CSIDL_STARTUP
-    std::string commonStartup;       // CSIDL_COMMON_STARTUP
+    std::string appData;             // CsidlAppData
+    std::string commonAppData;       // CsidlCommonAppData
+    std::string startup;             // CsidlStartup
+    std::string commonStartup;       // CsidlCommonStartup
     std::string temp;                // temp folder, without trailing separator
     bool failSpecialFolders = false; // every special folder is unknown
 

@@ -124,9 +124,11 @@ void tConfig::LoadFromIni() {
 namespace {
 // Creates folder and whichever of its parents are missing. A fresh Linux
 // account may not have the data folder the settings folder lives in yet;
-// stopping at the first missing level would lose the settings.
+// stopping at the first missing level would lose the settings. The path may
+// end in either separator on Windows ("/" is one there too): each is removed,
+// or the parent found would be the folder itself.
 bool CreateFolderPath(std::string folder) {
-    while (folder.size() > 1 && folder.back() == PathDelim) {
+    while (folder.size() > 1 && (folder.back() == PathDelim || folder.back() == '/')) {
         folder.pop_back();
     }
     if (folder.empty() || Platform().DirectoryExists(folder)) {

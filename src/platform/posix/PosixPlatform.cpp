@@ -259,6 +259,10 @@ std::unique_ptr<InstanceLock> PosixPlatform::AcquireInstanceLock(const std::stri
                : unprotected();
 }
 
+std::string ExeVersionText() {
+    return VEXREM_VERSION_TEXT; // the CMake project version
+}
+
 std::unique_ptr<IPlatform> MakeNativePlatform() {
     return std::make_unique<PosixPlatform>();
 }

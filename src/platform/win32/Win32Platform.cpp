@@ -50,15 +50,36 @@ private:
     InstanceState state_;
 };
 
-// A security descriptor that lets only the file's owner (and the system) in.
+// The string form of the SID of the user running the process; "" if unknown.
+std::string CurrentUserSid() {
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) == 0) {
+        return {};
+    }
+    std::string result;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<char> buf(size);
+    char* text = nullptr;
+    if (size > 0 && GetTokenInformation(token, TokenUser, buf.data(), size, &size) != 0 &&
+        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid, &text) != 0) {
+        result = text;
+        LocalFree(text);
+    }
+    CloseHandle(token);
+    return result;
+}
+
+// A security descriptor that lets only the user (and the system) in.
 class PrivateSecurity {
 public:
     PrivateSecurity() {
         attrs_.nLength = sizeof attrs_;
         attrs_.bInheritHandle = FALSE;
-        if (ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;OW)(A;;FA;;;SY)",
-                                                                 SDDL_REVISION_1, &sd_,
-                                                                 nullptr) != 0) {
+        const std::string sid = CurrentUserSid();
+        if (!sid.empty() && ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                                ("D:P(A;;FA;;;" + sid + ")(A;;FA;;;SY)").c_str(), SDDL_REVISION_1,
+                                &sd_, nullptr) != 0) {
             attrs_.lpSecurityDescriptor = sd_;
         }
     }
@@ -69,7 +90,9 @@ public:
     }
     PrivateSecurity(const PrivateSecurity&) = delete;
     PrivateSecurity& operator=(const PrivateSecurity&) = delete;
-    SECURITY_ATTRIBUTES* Get() { return attrs_.lpSecurityDescriptor != nullptr ? &attrs_ : nullptr; }
+    SECURITY_ATTRIBUTES* Get() {
+        return attrs_.lpSecurityDescriptor != nullptr ? &attrs_ : nullptr;
+    }
 
 private:
     PSECURITY_DESCRIPTOR sd_ = nullptr;
@@ -145,8 +168,8 @@ std::string Win32Platform::ReadProfileString(const std::string& file, const std:
     char buf[profile::MaxValueLength + 1] = {};
     const std::string s(profile::SingleLine(section));
     const std::string k(profile::SingleLine(key));
-    const DWORD n = GetPrivateProfileStringA(s.c_str(), k.c_str(), def.c_str(), buf, sizeof buf,
-                                             file.c_str());
+    const DWORD n =
+        GetPrivateProfileStringA(s.c_str(), k.c_str(), def.c_str(), buf, sizeof buf, file.c_str());
     return std::string(buf, n);
 }
 
@@ -210,7 +233,8 @@ bool Win32Platform::WriteNewFile(const std::string& path, const std::string& byt
     DWORD err = 0;
     std::size_t done = 0;
     while (done < bytes.size() && err == 0) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
         DWORD written = 0;
         if (WriteFile(h, bytes.data() + done, chunk, &written, nullptr) == 0) {
             err = GetLastError();
@@ -238,11 +262,10 @@ bool Win32Platform::CreateStartupLink(const std::string& linkPath, const std::st
 
 std::string Win32Platform::ErrorText(int code) {
     char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS |
-                                       FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                                   nullptr, static_cast<DWORD>(code), 0,
-                                   reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+            FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string result = (n > 0 && text != nullptr) ? std::string(text, n) : std::string();
     if (text != nullptr) {
         LocalFree(text);
@@ -295,6 +318,13 @@ std::string FileVersionText(const std::string& path) {
            std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
            std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
            std::to_string(LOWORD(info->dwFileVersionLS));
+}
+
+std::string ExeVersionText() {
+    // The version resource of the running executable; test programs have
+    // none and report the version they were built with.
+    const std::string version = FileVersionText(Win32Platform().ExePath());
+    return version.empty() ? VEXREM_VERSION_TEXT : version;
 }
 
 std::unique_ptr<IPlatform> MakeNativePlatform() {

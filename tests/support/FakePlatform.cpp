@@ -56,7 +56,7 @@ bool FakePlatform::CreateStartupLink(const std::string& linkPath, const std::str
         std::lock_guard lock(mutex_);
         startupLinks_.push_back(linkPath);
     }
-    return PosixPlatform::CreateStartupLink(linkPath, target, description);
+    return NativePlatformClass::CreateStartupLink(linkPath, target, description);
 }
 
 std::vector<std::string> FakePlatform::StartupLinksCreated() const {

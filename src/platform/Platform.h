@@ -89,13 +89,13 @@ public:
     // Writes key=value into section at once; other lines stay as they are.
     // Throws PlatformError when the file cannot be written.
     virtual void WriteProfileValue(const std::string& file, const std::string& section,
-                                    const std::string& key, const std::string& value) = 0;
+                                   const std::string& key, const std::string& value) = 0;
     // Every entry written in order, each as WriteProfileValue would, as one
     // change of the file where the system allows it: here the file then holds
     // all of them, or none when this throws PlatformError. (With the Windows
     // profile functions it is one WritePrivateProfileString per entry.)
     virtual void WriteProfileValues(const std::string& file,
-                                     const std::vector<ProfileEntry>& entries) = 0;
+                                    const std::vector<ProfileEntry>& entries) = 0;
     // True when the section exists and holds at least one key.
     virtual bool ProfileSectionHasKeys(const std::string& file, const std::string& section) = 0;
 

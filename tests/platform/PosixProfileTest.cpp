@@ -105,8 +105,7 @@ TEST_F(ProfileFileOnDisk, WriteFailsWhenFolderIsAFile) {
 }
 
 TEST_F(ProfileFileOnDisk, WriteFailsWhenFolderIsMissing) {
-    EXPECT_THROW(platform.WriteProfileValue(dir / "none/vexrem.ini", "s", "k", "v"),
-                 PlatformError);
+    EXPECT_THROW(platform.WriteProfileValue(dir / "none/vexrem.ini", "s", "k", "v"), PlatformError);
 }
 
 TEST_F(ProfileFileOnDisk, PathThatIsNoRegularFileReadsLikeAnUnreadableOne) {

@@ -1,7 +1,7 @@
 // The startup entry: its full name in a folder, the desktop entry's text and
 // quoting, and how the POSIX platform writes it.
-#include "platform/Platform.h"
 #include "platform/StartupLink.h"
+#include "platform/Platform.h"
 #ifndef _WIN32
 #include "platform/posix/PosixPlatform.h"
 #endif

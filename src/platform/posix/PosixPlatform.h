@@ -20,9 +20,9 @@ public:
     std::string ReadProfileString(const std::string& file, const std::string& section,
                                   const std::string& key, const std::string& def) override;
     void WriteProfileValue(const std::string& file, const std::string& section,
-                            const std::string& key, const std::string& value) override;
+                           const std::string& key, const std::string& value) override;
     void WriteProfileValues(const std::string& file,
-                             const std::vector<ProfileEntry>& entries) override;
+                            const std::vector<ProfileEntry>& entries) override;
     bool ProfileSectionHasKeys(const std::string& file, const std::string& section) override;
 
     std::string TempPath() override;

@@ -185,12 +185,12 @@ std::string PosixPlatform::ReadProfileString(const std::string& file, const std:
 }
 
 void PosixPlatform::WriteProfileValue(const std::string& file, const std::string& section,
-                                       const std::string& key, const std::string& value) {
+                                      const std::string& key, const std::string& value) {
     WriteProfileValues(file, {ProfileEntry{section, key, value}});
 }
 
 void PosixPlatform::WriteProfileValues(const std::string& file,
-                                        const std::vector<ProfileEntry>& entries) {
+                                       const std::vector<ProfileEntry>& entries) {
     if (entries.empty()) {
         return;
     }

@@ -10,6 +10,10 @@ target_compile_definitions(vexrem_common INTERFACE
     VEXREM_VERSION_PATCH=${PROJECT_VERSION_PATCH}
     VEXREM_VERSION_BUILD=${PROJECT_VERSION_TWEAK})
 target_include_directories(vexrem_common INTERFACE ${PROJECT_SOURCE_DIR}/src)
+if(WIN32)
+    # Windows 7 API level (Asio asks for one); no min/max macros from <windows.h>.
+    target_compile_definitions(vexrem_common INTERFACE _WIN32_WINNT=0x0601 NOMINMAX)
+endif()
 
 set(CMAKE_CXX_EXTENSIONS OFF)
 
@@ -41,6 +45,12 @@ endfunction()
 function(vexrem_test name)
     cmake_parse_arguments(ARG "QT" "" "DEPENDS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    # Tests of one OS's platform code are named after it.
+    if(WIN32)
+        list(FILTER sources EXCLUDE REGEX "/Posix[^/]*$")
+    else()
+        list(FILTER sources EXCLUDE REGEX "/Win32[^/]*$")
+    endif()
     if(NOT sources)
         return()
     endif()

@@ -57,7 +57,7 @@ tConfig::tConfig() {
         Open(oldFile, OldLayoutSection);
         LoadFromIni();
         FirstRun = false;
-        Platform().DeleteFile(oldFile);
+        Platform().RemoveFile(oldFile);
     }
 
     Open(ConfigPath, GetWindowsUserName());
@@ -124,9 +124,11 @@ void tConfig::LoadFromIni() {
 namespace {
 // Creates folder and whichever of its parents are missing. A fresh Linux
 // account may not have the data folder the settings folder lives in yet;
-// stopping at the first missing level would lose the settings.
+// stopping at the first missing level would lose the settings. The path may
+// end in either separator on Windows ("/" is one there too): each is removed,
+// or the parent found would be the folder itself.
 bool CreateFolderPath(std::string folder) {
-    while (folder.size() > 1 && folder.back() == PathDelim) {
+    while (folder.size() > 1 && (folder.back() == PathDelim || folder.back() == '/')) {
         folder.pop_back();
     }
     if (folder.empty() || Platform().DirectoryExists(folder)) {
@@ -136,7 +138,7 @@ bool CreateFolderPath(std::string folder) {
     if (!parent.empty() && parent != folder && !CreateFolderPath(parent)) {
         return false;
     }
-    return Platform().CreateDirectory(folder);
+    return Platform().MakeDirectory(folder);
 }
 } // namespace
 
@@ -183,8 +185,8 @@ void tConfig::SaveToIni() {
 }
 
 void ConfigModuleStartup() {
-    const std::string perUser = IniPathIn(CSIDL_APPDATA);
-    ConfigPath = Platform().FileExists(perUser) ? perUser : IniPathIn(CSIDL_COMMON_APPDATA);
+    const std::string perUser = IniPathIn(CsidlAppData);
+    ConfigPath = Platform().FileExists(perUser) ? perUser : IniPathIn(CsidlCommonAppData);
     DetectEnvironment();
 }
 

@@ -62,7 +62,7 @@ bool TIniFile::SectionHasKeys(const std::string& section) const {
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
     try {
-        Platform().WriteProfileString(fileName_, section, key, value);
+        Platform().WriteProfileValue(fileName_, section, key, value);
     } catch (const PlatformError&) {
         throw IniFileError(WriteErrorText(fileName_));
     }
@@ -91,7 +91,7 @@ void TIniBatch::WriteBool(const std::string& section, const std::string& key, bo
 
 void TIniBatch::Commit() {
     try {
-        Platform().WriteProfileStrings(ini_.FileName(), entries_);
+        Platform().WriteProfileValues(ini_.FileName(), entries_);
     } catch (const PlatformError&) {
         throw IniFileError(WriteErrorText(ini_.FileName()));
     }

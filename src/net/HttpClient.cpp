@@ -15,6 +15,7 @@
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/string_body.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -149,7 +150,11 @@ bool IsValidHost(std::string_view host) {
     if (IsDigits(last)) {
         // No top-level name is all digits: this must be a whole IPv4
         // address, not a short form like "127.1" that the resolver would
-        // read in its own way.
+        // read in its own way (the Windows parser takes "127.1" too, so the
+        // four parts are counted here).
+        if (std::count(host.begin(), host.end(), '.') != 3) {
+            return false;
+        }
         error_code ec;
         asio::ip::make_address_v4(std::string(host), ec);
         return !ec;

@@ -23,10 +23,6 @@ ScopedPlatform::~ScopedPlatform() {
     g_override = previous_;
 }
 
-std::string ExeVersionText() {
-    return VEXREM_VERSION_TEXT;
-}
-
 namespace {
 bool IsDelim(char c) {
     return c == '/' || c == '\\' || c == ':';

@@ -15,12 +15,13 @@
 
 namespace vexrem {
 
-// Shell special folders, numbered as on Windows.
+// Shell special folders, numbered as on Windows (the system's own CSIDL_
+// names are macros of <shlobj.h>, hence these).
 enum Csidl : int {
-    CSIDL_STARTUP = 7,
-    CSIDL_COMMON_STARTUP = 24,
-    CSIDL_APPDATA = 26,
-    CSIDL_COMMON_APPDATA = 35,
+    CsidlStartup = 7,
+    CsidlCommonStartup = 24,
+    CsidlAppData = 26,
+    CsidlCommonAppData = 35,
 };
 
 // Path separator of the platform's file names ("\" on Windows, "/" here).
@@ -57,6 +58,8 @@ public:
     virtual InstanceState State() const = 0;
 };
 
+// Method names steer clear of the system functions' names (DeleteFile,
+// CreateDirectory, WriteProfileString): <windows.h> makes those macros.
 class IPlatform {
 public:
     virtual ~IPlatform() = default;
@@ -74,9 +77,9 @@ public:
     // --- files -----------------------------------------------------------
     virtual bool FileExists(const std::string& path) = 0;
     virtual bool DirectoryExists(const std::string& path) = 0;
-    virtual bool DeleteFile(const std::string& path) = 0;
+    virtual bool RemoveFile(const std::string& path) = 0;
     // Creates one folder level; the parent must exist. False on failure.
-    virtual bool CreateDirectory(const std::string& path) = 0;
+    virtual bool MakeDirectory(const std::string& path) = 0;
 
     // --- profile (INI) files, one key at a time ----------------------------
     // The value of key in section, trimmed of surrounding blanks, at most
@@ -85,14 +88,14 @@ public:
                                           const std::string& key, const std::string& def) = 0;
     // Writes key=value into section at once; other lines stay as they are.
     // Throws PlatformError when the file cannot be written.
-    virtual void WriteProfileString(const std::string& file, const std::string& section,
-                                    const std::string& key, const std::string& value) = 0;
-    // Every entry written in order, each as WriteProfileString would, as one
+    virtual void WriteProfileValue(const std::string& file, const std::string& section,
+                                   const std::string& key, const std::string& value) = 0;
+    // Every entry written in order, each as WriteProfileValue would, as one
     // change of the file where the system allows it: here the file then holds
     // all of them, or none when this throws PlatformError. (With the Windows
     // profile functions it is one WritePrivateProfileString per entry.)
-    virtual void WriteProfileStrings(const std::string& file,
-                                     const std::vector<ProfileEntry>& entries) = 0;
+    virtual void WriteProfileValues(const std::string& file,
+                                    const std::vector<ProfileEntry>& entries) = 0;
     // True when the section exists and holds at least one key.
     virtual bool ProfileSectionHasKeys(const std::string& file, const std::string& section) = 0;
 

@@ -83,7 +83,7 @@ std::string WriteFramesetFile(const std::string& text) {
             }
             throw GameLinkError(message);
         }
-        Platform().DeleteFile(names.reserved); // ours, and of no use now
+        Platform().RemoveFile(names.reserved); // ours, and of no use now
     }
     throw GameLinkError("error getting temp filename");
 }

@@ -31,7 +31,7 @@ AutostartEntry FindAutostartEntry(const std::string& personal, const std::string
 
 void DeleteIfExists(const std::string& path) {
     if (Platform().FileExists(path)) {
-        Platform().DeleteFile(path); // missing rights: the next opening shows what is left
+        Platform().RemoveFile(path); // missing rights: the next opening shows what is left
     }
 }
 
@@ -43,8 +43,8 @@ void OpenStartupFolder(int csidl) {
     if (folder.empty()) {
         throw PlatformError(Platform().ErrorText(ENOENT));
     }
-    if (csidl == CSIDL_STARTUP && !Platform().DirectoryExists(folder)) {
-        Platform().CreateDirectory(folder);
+    if (csidl == CsidlStartup && !Platform().DirectoryExists(folder)) {
+        Platform().MakeDirectory(folder);
     }
     if (!Platform().DirectoryExists(folder)) {
         throw PlatformError(folder + ": " + Platform().ErrorText(ENOENT));
@@ -85,8 +85,8 @@ QString ColorDepthAdvice() {
 } // namespace
 
 void TMainWin::btnAddAutostartClick() {
-    const std::string personal = StartupLinkPath(CSIDL_STARTUP, StartupLinkName);
-    const std::string common = StartupLinkPath(CSIDL_COMMON_STARTUP, StartupLinkName);
+    const std::string personal = StartupLinkPath(CsidlStartup, StartupLinkName);
+    const std::string common = StartupLinkPath(CsidlCommonStartup, StartupLinkName);
     const AutostartEntry entry = FindAutostartEntry(personal, common);
 
     TTaskDialog dlg(this);
@@ -130,14 +130,14 @@ void TMainWin::btnAddAutostartClick() {
         DeleteIfExists(personal);
     } else if (choice == rbPersonal) {
         if (!Platform().FileExists(personal)) {
-            AddStartupLink(CSIDL_STARTUP, StartupLinkName);
+            AddStartupLink(CsidlStartup, StartupLinkName);
         }
         if (Platform().FileExists(personal)) {
             DeleteIfExists(common);
         }
     } else if (choice == rbCommon) {
         if (!Platform().FileExists(common)) {
-            AddStartupLink(CSIDL_COMMON_STARTUP, StartupLinkName);
+            AddStartupLink(CsidlCommonStartup, StartupLinkName);
         }
         if (Platform().FileExists(common)) {
             DeleteIfExists(personal);
@@ -154,20 +154,20 @@ void TMainWin::AddStartupLink(int folder, const std::string& linkName) {
     // The personal folder lies in the user's configuration folder, which
     // exists; one missing level is made here. The shared one is the system's.
     const std::string dir = Platform().SpecialFolderPath(folder);
-    if (folder == CSIDL_STARTUP && !Platform().DirectoryExists(dir)) {
-        Platform().CreateDirectory(dir);
+    if (folder == CsidlStartup && !Platform().DirectoryExists(dir)) {
+        Platform().MakeDirectory(dir);
     }
     Platform().CreateStartupLink(path, target, StartupLinkDescription);
 }
 
 void TMainWin::autostartDlg_ShowPersonalClick(bool& keepOpen) {
     keepOpen = true;
-    ReportErrors([] { OpenStartupFolder(CSIDL_STARTUP); });
+    ReportErrors([] { OpenStartupFolder(CsidlStartup); });
 }
 
 void TMainWin::autostartDlg_ShowCommonClick(bool& keepOpen) {
     keepOpen = true;
-    ReportErrors([] { OpenStartupFolder(CSIDL_COMMON_STARTUP); });
+    ReportErrors([] { OpenStartupFolder(CsidlCommonStartup); });
 }
 
 void TMainWin::labColorDepthClick() {

@@ -33,9 +33,26 @@ protected:
     // DefaultSection with key's line holding stored, or without it (nullptr).
     static std::string DefaultSectionWith(const std::string& key, const char* stored);
 
-    std::string CommonIni() const { return platform.commonAppData + "/VexelReminder/vexrem.ini"; }
-    std::string UserIni() const { return platform.appData + "/VexelReminder/vexrem.ini"; }
-    std::string OldLayoutIni() const { return ExtractFilePath(platform.exePath) + "vexrem.ini"; }
+    std::string CommonIni() const {
+        return NativePath(platform.commonAppData + "/VexelReminder/vexrem.ini");
+    }
+    std::string UserIni() const {
+        return NativePath(platform.appData + "/VexelReminder/vexrem.ini");
+    }
+    // The all-users file as text. The system's profile functions on Windows
+    // end the lines they write with CRLF; the settings are the same.
+    std::string CommonIniText() const {
+        std::string text = ReadFileBytes(CommonIni());
+#ifdef _WIN32
+        for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
+            text.erase(at, 1);
+        }
+#endif
+        return text;
+    }
+    std::string OldLayoutIni() const {
+        return ExtractFilePath(platform.exePath) + "vexrem.ini";
+    }
 
     FakePlatform platform;
     std::vector<std::string> messages;

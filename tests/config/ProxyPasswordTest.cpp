@@ -127,7 +127,7 @@ using PasswordInFile = ConfigTest;
 
 TEST_F(PasswordInFile, EmptyPasswordIsAnEmptyValue) {
     tConfig config;
-    EXPECT_NE(ReadFileBytes(CommonIni()).find("\nProxyPassword=\n"), std::string::npos);
+    EXPECT_NE(CommonIniText().find("\nProxyPassword=\n"), std::string::npos);
     EXPECT_EQ(config.ProxyPassword, "");
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/asio/error.hpp>
+
 #include <cerrno>
 #include <filesystem>
 #include <future>
@@ -292,12 +294,17 @@ TEST_F(HttpClientTest, RefusedConnectionEndsWithTheErrorNumber) {
     const auto port = std::to_string(test::UnusedPort());
     EXPECT_EQ(FailureOf([&] { Get("http://127.0.0.1:" + port + "/"); }),
               "Verbindung zu 127.0.0.1:" + port + " fehlgeschlagen " +
-                  std::to_string(ECONNREFUSED));
+                  std::to_string(test::RefusedConnectionCode()));
 }
 
 TEST_F(HttpClientTest, UnknownHostFailsWithItsName) {
+    // The resolver's errors are system errors on Windows, and carry their number.
+    const boost::system::error_code notFound = boost::asio::error::host_not_found;
+    const std::string number = notFound.category() == boost::system::system_category()
+                                   ? " " + std::to_string(notFound.value())
+                                   : "";
     EXPECT_EQ(FailureOf([&] { Get("http://no-such-host.invalid/"); }),
-              "Rechner \"no-such-host.invalid\" nicht gefunden");
+              "Rechner \"no-such-host.invalid\" nicht gefunden" + number);
 }
 
 TEST_F(HttpClientTest, ServerThatNeverAnswersHitsTheTimeLimit) {
@@ -414,6 +421,7 @@ TEST_F(HttpClientTest, UnusableAddressesFailBeforeAnyConnection) {
               "Proxy-Port \"70000\" nicht verwendbar");
 }
 
+#ifndef _WIN32 // the hanging lookup is interposed through the dynamic linker
 // This binary carries the getaddrinfo of tests/e2e/StuckResolver.cpp: the
 // name set below never resolves, as with a resolver that hangs.
 TEST(HttpClientStuckResolver, TimeLimitsAndCancelEndALookupThatNeverReturns) {
@@ -455,6 +463,7 @@ TEST(HttpClientStuckResolver, TimeLimitsAndCancelEndALookupThatNeverReturns) {
         client.reset(); // must not wait for the lookup either
     }
 }
+#endif // !_WIN32
 
 // --- ending requests from another thread --------------------------------------------
 

@@ -49,7 +49,7 @@ TEST_F(ProfileFileOnDisk, MissingFileGivesDefault) {
 }
 
 TEST_F(ProfileFileOnDisk, WriteCreatesPrivateFile) {
-    platform.WriteProfileString(ini, "tester", "UserName", "pim");
+    platform.WriteProfileValue(ini, "tester", "UserName", "pim");
     EXPECT_EQ(ReadFileBytes(ini), "[tester]\nUserName=pim\n");
     EXPECT_EQ(ModeOf(ini), 0600u);
     EXPECT_EQ(platform.ReadProfileString(ini, "TESTER", "username", "x"), "pim");
@@ -59,7 +59,7 @@ TEST_F(ProfileFileOnDisk, WriteCreatesPrivateFile) {
 TEST_F(ProfileFileOnDisk, WriteKeepsModeOfExistingFile) {
     WriteFileBytes(ini, "[s]\nk=1\n");
     ASSERT_EQ(chmod(ini.c_str(), 0644), 0);
-    platform.WriteProfileString(ini, "s", "k", "2");
+    platform.WriteProfileValue(ini, "s", "k", "2");
     EXPECT_EQ(ModeOf(ini), 0644u);
     EXPECT_EQ(ReadFileBytes(ini), "[s]\nk=2\n");
 }
@@ -68,15 +68,15 @@ TEST_F(ProfileFileOnDisk, WriteLeavesOtherLinesAndSectionsAlone) {
     const std::string before = "; kept\r\n[other]\r\nUserName=someone\r\nX = y \r\n\r\n"
                                "[tester]\r\nInterval=60\r\nActive=1\r\n";
     WriteFileBytes(ini, before);
-    platform.WriteProfileString(ini, "tester", "interval", "120");
-    platform.WriteProfileString(ini, "tester", "ShowBalloon", "0");
+    platform.WriteProfileValue(ini, "tester", "interval", "120");
+    platform.WriteProfileValue(ini, "tester", "ShowBalloon", "0");
     EXPECT_EQ(ReadFileBytes(ini), "; kept\r\n[other]\r\nUserName=someone\r\nX = y \r\n\r\n"
                                   "[tester]\r\nInterval=120\r\nActive=1\r\nShowBalloon=0\r\n");
 }
 
 TEST_F(ProfileFileOnDisk, EveryWriteIsOnDiskAtOnceAndLeavesNoTempFile) {
     for (int i = 0; i < 20; ++i) {
-        platform.WriteProfileString(ini, "s", "k" + std::to_string(i), std::to_string(i));
+        platform.WriteProfileValue(ini, "s", "k" + std::to_string(i), std::to_string(i));
         EXPECT_EQ(platform.ReadProfileString(ini, "s", "k" + std::to_string(i), ""),
                   std::to_string(i));
     }
@@ -84,14 +84,14 @@ TEST_F(ProfileFileOnDisk, EveryWriteIsOnDiskAtOnceAndLeavesNoTempFile) {
 }
 
 TEST_F(ProfileFileOnDisk, WriteOfTheValueAlreadyThereLeavesTheFileAlone) {
-    platform.WriteProfileString(ini, "s", "k", "v");
+    platform.WriteProfileValue(ini, "s", "k", "v");
     struct stat before {};
     ASSERT_EQ(stat(ini.c_str(), &before), 0);
-    platform.WriteProfileString(ini, "S", "K", "v");
+    platform.WriteProfileValue(ini, "S", "K", "v");
     struct stat after {};
     ASSERT_EQ(stat(ini.c_str(), &after), 0);
     EXPECT_EQ(before.st_ino, after.st_ino); // not replaced
-    platform.WriteProfileString(ini, "s", "k", "w");
+    platform.WriteProfileValue(ini, "s", "k", "w");
     ASSERT_EQ(stat(ini.c_str(), &after), 0);
     EXPECT_NE(before.st_ino, after.st_ino);
 }
@@ -100,13 +100,12 @@ TEST_F(ProfileFileOnDisk, WriteFailsWhenFolderIsAFile) {
     // Holds for root as well: nothing can be created below a regular file.
     WriteFileBytes(dir / "plain", "x");
     const std::string bad = dir / "plain/vexrem.ini";
-    EXPECT_THROW(platform.WriteProfileString(bad, "s", "k", "v"), PlatformError);
+    EXPECT_THROW(platform.WriteProfileValue(bad, "s", "k", "v"), PlatformError);
     EXPECT_EQ(platform.ReadProfileString(bad, "s", "k", "def"), "def");
 }
 
 TEST_F(ProfileFileOnDisk, WriteFailsWhenFolderIsMissing) {
-    EXPECT_THROW(platform.WriteProfileString(dir / "none/vexrem.ini", "s", "k", "v"),
-                 PlatformError);
+    EXPECT_THROW(platform.WriteProfileValue(dir / "none/vexrem.ini", "s", "k", "v"), PlatformError);
 }
 
 TEST_F(ProfileFileOnDisk, PathThatIsNoRegularFileReadsLikeAnUnreadableOne) {
@@ -134,7 +133,7 @@ TEST_F(ProfileFileOnDisk, PathThatIsNoRegularFileReadsLikeAnUnreadableOne) {
         test::HangGuard guard;
         EXPECT_EQ(platform.ReadProfileString(ini, "s", "k", "def"), "def");
         EXPECT_FALSE(platform.ProfileSectionHasKeys(ini, "s"));
-        EXPECT_THROW(platform.WriteProfileString(ini, "s", "k", "v"), PlatformError);
+        EXPECT_THROW(platform.WriteProfileValue(ini, "s", "k", "v"), PlatformError);
         EXPECT_TRUE(r.stillThere(ini));
     }
 }
@@ -146,9 +145,9 @@ TEST_F(ProfileFileOnDisk, BatchGivesTheTextOfItsWritesOneByOne) {
     const std::string single = dir / "single.ini";
     WriteFileBytes(ini, before);
     WriteFileBytes(single, before);
-    platform.WriteProfileStrings(ini, batch);
+    platform.WriteProfileValues(ini, batch);
     for (const ProfileEntry& e : batch) {
-        platform.WriteProfileString(single, e.section, e.key, e.value);
+        platform.WriteProfileValue(single, e.section, e.key, e.value);
     }
     EXPECT_EQ(ReadFileBytes(ini), ReadFileBytes(single));
     EXPECT_EQ(ReadFileBytes(ini), "[other]\nk=1\n\n[s]\nB=2\nA=4\nD=\n\n[new]\nC= 3\n");
@@ -191,7 +190,7 @@ TEST_F(ProfileFileOnDisk, SaveRemovesOnlyOurOwnStaleTempFiles) {
         age(dir / kept);
     }
 
-    platform.WriteProfileString(ini, "s", "k", "1"); // a save that changes nothing
+    platform.WriteProfileValue(ini, "s", "k", "1"); // a save that changes nothing
     for (const Row& r : rows) {
         EXPECT_EQ(fs::exists(fs::symlink_status(dir / r.name)), !r.removed) << r.name;
     }
@@ -205,7 +204,7 @@ TEST_F(ProfileFileOnDisk, WriteThroughSymbolicLinkKeepsTheLink) {
     const std::string real = dir / "real.ini";
     WriteFileBytes(real, "[s]\nk=1\n");
     std::filesystem::create_symlink(real, ini);
-    platform.WriteProfileString(ini, "s", "k", "2");
+    platform.WriteProfileValue(ini, "s", "k", "2");
     EXPECT_TRUE(std::filesystem::is_symlink(ini));
     EXPECT_EQ(ReadFileBytes(real), "[s]\nk=2\n");
 }
@@ -226,8 +225,8 @@ TEST_F(ProfileFileOnDisk, CorruptFileNeverCrashes) {
     EXPECT_EQ(platform.ReadProfileString(ini, "tester", "no equals here", "def"), "def");
     EXPECT_TRUE(platform.ProfileSectionHasKeys(ini, "tester"));
 
-    platform.WriteProfileString(ini, "tester", "Interval", "99");
-    platform.WriteProfileString(ini, "tester", "Active", "1");
+    platform.WriteProfileValue(ini, "tester", "Interval", "99");
+    platform.WriteProfileValue(ini, "tester", "Active", "1");
     EXPECT_EQ(platform.ReadProfileString(ini, "tester", "Interval", "def"), "99");
     EXPECT_EQ(platform.ReadProfileString(ini, "tester", "Active", "def"), "1");
 

@@ -6,6 +6,7 @@
 #include "status/ServerAddress.h"
 #include "status/WorkerThreads.h"
 #include "support/FakeHttpServer.h"
+#include "support/TestGuards.h"
 
 #include <gtest/gtest.h>
 
@@ -39,18 +40,18 @@ TEST(URLEncode, KeepsDotsDigitsAndAsciiLettersOnly) {
 }
 
 TEST(ServerAddress, EnvironmentOverridesTheDefaults) {
-    unsetenv(kGameServerEnv);
-    unsetenv(kSiteEnv);
+    test::SetEnv(kGameServerEnv, nullptr);
+    test::SetEnv(kSiteEnv, nullptr);
     EXPECT_EQ(GameServerBase(), "http://www.vexelfeld.example");
     EXPECT_EQ(SiteBase(), "http://www.vexreminder.example");
-    setenv(kGameServerEnv, "http://127.0.0.1:8080/", 1);
-    setenv(kSiteEnv, "http://127.0.0.1:8081", 1);
+    test::SetEnv(kGameServerEnv, "http://127.0.0.1:8080/");
+    test::SetEnv(kSiteEnv, "http://127.0.0.1:8081");
     EXPECT_EQ(GameServerBase(), "http://127.0.0.1:8080");
     EXPECT_EQ(SiteBase(), "http://127.0.0.1:8081");
-    setenv(kGameServerEnv, "", 1);
+    test::SetEnv(kGameServerEnv, "");
     EXPECT_EQ(GameServerBase(), "http://www.vexelfeld.example");
-    unsetenv(kGameServerEnv);
-    unsetenv(kSiteEnv);
+    test::SetEnv(kGameServerEnv, nullptr);
+    test::SetEnv(kSiteEnv, nullptr);
 }
 
 // A real check against the fake game server, handled on a queued "GUI
@@ -186,10 +187,12 @@ TEST_F(DranCheckTest, RefusedConnectionShowsTheSystemsText) {
         invoker, workers, "http://127.0.0.1:" + port);
     ASSERT_TRUE(RunUntilIdle());
     ASSERT_EQ(deliveries.size(), 1u);
-    const std::string message =
-        "Verbindung zu 127.0.0.1:" + port + " fehlgeschlagen " + std::to_string(ECONNREFUSED);
-    EXPECT_EQ(deliveries[0].info,
-              (rDranbinInfo{true, message + " (" + std::strerror(ECONNREFUSED) + ")", 0, 0}));
+    const std::string message = "Verbindung zu 127.0.0.1:" + port + " fehlgeschlagen " +
+                                std::to_string(test::RefusedConnectionCode());
+    EXPECT_EQ(
+        deliveries[0].info,
+        (rDranbinInfo{
+            true, message + " (" + test::SystemTextOf(test::RefusedConnectionCode()) + ")", 0, 0}));
 }
 
 TEST_F(DranCheckTest, SilentServerEndsInATimeFailure) {

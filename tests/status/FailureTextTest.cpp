@@ -2,6 +2,8 @@
 
 #include "support/FakePlatform.h"
 
+#include "support/FakeHttpServer.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -81,8 +83,9 @@ TEST_F(FailureTextTable, SystemIsAskedOnlyForPositiveCodes) {
 
 TEST(FailureTextNative, RefusedConnectionGetsTheSystemsWords) {
     const std::string message =
-        "Verbindung zu 127.0.0.1:1 fehlgeschlagen " + std::to_string(ECONNREFUSED);
-    EXPECT_EQ(FailureText(message), message + " (" + std::strerror(ECONNREFUSED) + ")");
+        "Verbindung zu 127.0.0.1:1 fehlgeschlagen " + std::to_string(test::RefusedConnectionCode());
+    EXPECT_EQ(FailureText(message),
+              message + " (" + test::SystemTextOf(test::RefusedConnectionCode()) + ")");
 }
 
 } // namespace

@@ -1,11 +1,20 @@
 #include "support/FakeHttpServer.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
+
+#include "platform/Platform.h"
+
+#include <boost/asio/error.hpp>
 
 #include <cerrno>
 #include <stdexcept>
@@ -16,9 +25,95 @@ namespace {
 
 constexpr int kPollMs = 20;
 
+// The few socket calls that differ between Winsock and POSIX. Sockets are
+// kept in an int: Winsock's handles are kernel handles, which fit.
+#ifdef _WIN32
+struct Winsock {
+    Winsock() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+};
+
+int NewSocket() {
+    static const Winsock winsock;
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    return s == INVALID_SOCKET ? -1 : static_cast<int>(s);
+}
+
+void SetNonBlocking(int fd) {
+    u_long on = 1;
+    ioctlsocket(static_cast<SOCKET>(fd), FIONBIO, &on);
+}
+
+void CloseSocket(int fd) {
+    closesocket(static_cast<SOCKET>(fd));
+}
+
+bool WaitFor(int fd, short events) {
+    WSAPOLLFD p{static_cast<SOCKET>(fd), events, 0};
+    return WSAPoll(&p, 1, kPollMs) > 0;
+}
+
+int AcceptSocket(int listenFd) {
+    const SOCKET s = accept(static_cast<SOCKET>(listenFd), nullptr, nullptr);
+    if (s == INVALID_SOCKET) {
+        return -1;
+    }
+    SetNonBlocking(static_cast<int>(s));
+    return static_cast<int>(s);
+}
+
+// Bytes sent; 0 when the socket is busy for now, -1 when the peer is gone.
+long long SendSome(int fd, const char* data, std::size_t size) {
+    const int n = send(static_cast<SOCKET>(fd), data, static_cast<int>(size), 0);
+    if (n == SOCKET_ERROR) {
+        return WSAGetLastError() == WSAEWOULDBLOCK ? 0 : -1;
+    }
+    return n;
+}
+
+long long ReceiveSome(int fd, char* buf, std::size_t size) {
+    return recv(static_cast<SOCKET>(fd), buf, static_cast<int>(size), 0);
+}
+
+constexpr int kShutWrite = SD_SEND;
+#else
+int NewSocket() {
+    return socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+
 void SetNonBlocking(int fd) {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
+
+void CloseSocket(int fd) {
+    close(fd);
+}
+
+bool WaitFor(int fd, short events) {
+    pollfd p{fd, events, 0};
+    return poll(&p, 1, kPollMs) > 0;
+}
+
+int AcceptSocket(int listenFd) {
+    return accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+}
+
+long long SendSome(int fd, const char* data, std::size_t size) {
+    const ssize_t n = send(fd, data, size, MSG_NOSIGNAL);
+    if (n < 0) {
+        return (errno == EAGAIN || errno == EINTR) ? 0 : -1;
+    }
+    return n;
+}
+
+long long ReceiveSome(int fd, char* buf, std::size_t size) {
+    return recv(fd, buf, size, 0);
+}
+
+constexpr int kShutWrite = SHUT_WR;
+#endif
 
 } // namespace
 
@@ -55,7 +150,7 @@ struct FakeHttpServer::State {
 };
 
 FakeHttpServer::FakeHttpServer() : state_(std::make_shared<State>()) {
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    listenFd_ = NewSocket();
     if (listenFd_ < 0) {
         throw std::runtime_error("socket failed");
     }
@@ -67,7 +162,7 @@ FakeHttpServer::FakeHttpServer() : state_(std::make_shared<State>()) {
     if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         listen(listenFd_, 16) != 0 ||
         getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        close(listenFd_);
+        CloseSocket(listenFd_);
         throw std::runtime_error("cannot listen on 127.0.0.1");
     }
     port_ = ntohs(addr.sin_port);
@@ -134,7 +229,7 @@ void FakeHttpServer::Stop() {
     for (auto& t : state_->connections) {
         t.join();
     }
-    close(listenFd_);
+    CloseSocket(listenFd_);
 }
 
 void FakeHttpServer::AcceptLoop() {
@@ -145,11 +240,10 @@ void FakeHttpServer::AcceptLoop() {
                 return;
             }
         }
-        pollfd p{listenFd_, POLLIN, 0};
-        if (poll(&p, 1, kPollMs) <= 0) {
+        if (!WaitFor(listenFd_, POLLIN)) {
             continue;
         }
-        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        const int fd = AcceptSocket(listenFd_);
         if (fd < 0) {
             continue;
         }
@@ -184,12 +278,11 @@ void FakeHttpServer::Serve(int fd) {
     std::string head;
     bool complete = false;
     while (!complete && !stopped()) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, kPollMs) <= 0) {
+        if (!WaitFor(fd, POLLIN)) {
             continue;
         }
         char buf[4096];
-        const ssize_t n = recv(fd, buf, sizeof buf, 0);
+        const long long n = ReceiveSome(fd, buf, sizeof buf);
         if (n <= 0) {
             break;
         }
@@ -229,37 +322,46 @@ void FakeHttpServer::Serve(int fd) {
             }
             std::size_t sent = 0;
             while (sent < out.size() && !stopped()) {
-                pollfd p{fd, POLLOUT, 0};
-                if (poll(&p, 1, kPollMs) <= 0) {
+                if (!WaitFor(fd, POLLOUT)) {
                     continue;
                 }
-                const ssize_t n = send(fd, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+                const long long n = SendSome(fd, out.data() + sent, out.size() - sent);
                 if (n < 0) {
-                    if (errno == EAGAIN || errno == EINTR) {
-                        continue;
-                    }
                     break; // the client gave up
                 }
                 sent += static_cast<std::size_t>(n);
             }
-            shutdown(fd, SHUT_WR);
+            shutdown(fd, kShutWrite);
         }
     }
-    close(fd);
+    CloseSocket(fd);
     std::lock_guard lock(state_->mutex);
     --state_->concurrent;
 }
 
 std::uint16_t UnusedPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = NewSocket();
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof addr;
     bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
     getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    close(fd);
+    CloseSocket(fd);
     return ntohs(addr.sin_port);
+}
+
+int RefusedConnectionCode() {
+    return boost::asio::error::connection_refused;
+}
+
+std::string SystemTextOf(int code) {
+    std::string text = Platform().ErrorText(code);
+    while (!text.empty() &&
+           (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) {
+        text.pop_back();
+    }
+    return text;
 }
 
 } // namespace vexrem::test

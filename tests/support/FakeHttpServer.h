@@ -79,4 +79,10 @@ private:
 // A port on 127.0.0.1 on which nobody listens (bound once, then released).
 std::uint16_t UnusedPort();
 
+// The error number a refused connection gets from the system (ECONNREFUSED,
+// WSAECONNREFUSED on Windows), and the system's text for a number as failure
+// texts show it (trailing blanks and full stops removed).
+int RefusedConnectionCode();
+std::string SystemTextOf(int code);
+
 } // namespace vexrem::test

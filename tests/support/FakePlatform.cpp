@@ -18,13 +18,13 @@ std::string FakePlatform::SpecialFolderPath(int csidl) {
         return {};
     }
     switch (csidl) {
-    case CSIDL_APPDATA:
+    case CsidlAppData:
         return appData;
-    case CSIDL_COMMON_APPDATA:
+    case CsidlCommonAppData:
         return commonAppData;
-    case CSIDL_STARTUP:
+    case CsidlStartup:
         return startup;
-    case CSIDL_COMMON_STARTUP:
+    case CsidlCommonStartup:
         return commonStartup;
     default:
         return {};
@@ -56,7 +56,7 @@ bool FakePlatform::CreateStartupLink(const std::string& linkPath, const std::str
         std::lock_guard lock(mutex_);
         startupLinks_.push_back(linkPath);
     }
-    return PosixPlatform::CreateStartupLink(linkPath, target, description);
+    return NativePlatformClass::CreateStartupLink(linkPath, target, description);
 }
 
 std::vector<std::string> FakePlatform::StartupLinksCreated() const {

@@ -1,10 +1,14 @@
 #pragma once
-// A real POSIX platform whose special folders lie in a temp folder, with a fixed
+// The real platform of this OS whose special folders lie in a temp folder, with a fixed
 // user name and executable path, and a shell that records what it is asked to
 // open instead of starting a browser. Install it with ScopedPlatform.
 
-#include "platform/posix/PosixPlatform.h"
 #include "support/TempDir.h"
+#ifdef _WIN32
+#include "platform/win32/Win32Platform.h"
+#else
+#include "platform/posix/PosixPlatform.h"
+#endif
 
 #include <mutex>
 #include <string>
@@ -12,7 +16,13 @@
 
 namespace vexrem::test {
 
-class FakePlatform : public PosixPlatform {
+#ifdef _WIN32
+using NativePlatformClass = Win32Platform;
+#else
+using NativePlatformClass = PosixPlatform;
+#endif
+
+class FakePlatform : public NativePlatformClass {
 public:
     FakePlatform();
 
@@ -34,10 +44,10 @@ public:
     TempDir root;
     std::string userName = "tester";
     std::string exePath;             // <root>/bin/vexrem
-    std::string appData;             // CSIDL_APPDATA
-    std::string commonAppData;       // CSIDL_COMMON_APPDATA
-    std::string startup;             // CSIDL_STARTUP
-    std::string commonStartup;       // CSIDL_COMMON_STARTUP
+    std::string appData;             // CsidlAppData
+    std::string commonAppData;       // CsidlCommonAppData
+    std::string startup;             // CsidlStartup
+    std::string commonStartup;       // CsidlCommonStartup
     std::string temp;                // temp folder, without trailing separator
     bool failSpecialFolders = false; // every special folder is unknown
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -9,11 +10,27 @@
 namespace vexrem::test {
 
 TempDir::TempDir() {
+#ifdef _WIN32
+    // No mkdtemp: a random name, taken only when creating it succeeds.
+    std::random_device seed;
+    std::mt19937 rng(seed());
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const auto candidate =
+            std::filesystem::temp_directory_path() / ("vexrem-test-" + std::to_string(rng()));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate;
+        }
+    }
+    if (path_.empty()) {
+        throw std::runtime_error("no temp folder");
+    }
+#else
     std::string templ = (std::filesystem::temp_directory_path() / "vexrem-test-XXXXXX").string();
     if (mkdtemp(templ.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }
     path_ = templ;
+#endif
 }
 
 TempDir::~TempDir() {

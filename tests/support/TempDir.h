@@ -18,11 +18,18 @@ public:
     // The folder as text, without a trailing separator.
     std::string Str() const { return path_.string(); }
     // path below this folder, as text.
-    std::string operator/(const std::string& rel) const { return (path_ / rel).string(); }
+    std::string operator/(const std::string& rel) const {
+        return (path_ / rel).make_preferred().string(); // native separators throughout
+    }
 
 private:
     std::filesystem::path path_;
 };
+
+// path with the system's own separators ("/" becomes "\" on Windows).
+inline std::string NativePath(const std::string& path) {
+    return std::filesystem::path(path).make_preferred().string();
+}
 
 // Whole content of a file ("" when it cannot be read).
 std::string ReadFileBytes(const std::string& path);

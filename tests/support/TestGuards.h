@@ -5,9 +5,30 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#ifdef _WIN32
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#else
 #include <unistd.h>
+#endif
 
 namespace vexrem::test {
+
+// Sets an environment variable for this process (nullptr removes it).
+inline void SetEnv(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value != nullptr ? value : ""); // "" removes it there
+#else
+    if (value != nullptr) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+#endif
+}
 
 // Sets (or with nullptr removes) an environment variable until the end of
 // the scope.
@@ -17,19 +38,9 @@ public:
         if (const char* old = std::getenv(name)) {
             old_ = old;
         }
-        if (value != nullptr) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
+        SetEnv(name, value);
     }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
+    ~ScopedEnv() { SetEnv(name_, old_ ? old_->c_str() : nullptr); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
@@ -40,6 +51,36 @@ private:
 
 // A call that blocks (on a pipe, say) would hang the test run; this ends the
 // test process by SIGALRM instead, which fails the test visibly.
+#ifdef _WIN32
+class HangGuard {
+public:
+    explicit HangGuard(unsigned seconds = 60)
+        : watcher_([this, seconds] {
+              std::unique_lock lock(mutex_);
+              if (!changed_.wait_for(lock, std::chrono::seconds(seconds),
+                                     [this] { return done_; })) {
+                  std::fputs("HangGuard: the call did not return\n", stderr);
+                  std::_Exit(3);
+              }
+          }) {}
+    ~HangGuard() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        changed_.notify_all();
+        watcher_.join();
+    }
+    HangGuard(const HangGuard&) = delete;
+    HangGuard& operator=(const HangGuard&) = delete;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool done_ = false;
+    std::thread watcher_; // last: starts when the rest is ready
+};
+#else
 class HangGuard {
 public:
     explicit HangGuard(unsigned seconds = 60) { alarm(seconds); }
@@ -47,5 +88,6 @@ public:
     HangGuard(const HangGuard&) = delete;
     HangGuard& operator=(const HangGuard&) = delete;
 };
+#endif
 
 } // namespace vexrem::test

@@ -132,8 +132,8 @@ TEST_F(UpdateCheckTest, RefusedConnectionShowsTheSystemsText) {
     const rUpdateResult r = Check("http://127.0.0.1:" + port);
     EXPECT_FALSE(r.Received);
     EXPECT_EQ(r.ErrorText, "Verbindung zu 127.0.0.1:" + port + " fehlgeschlagen " +
-                               std::to_string(ECONNREFUSED) + " (" + std::strerror(ECONNREFUSED) +
-                               ")");
+                               std::to_string(test::RefusedConnectionCode()) + " (" +
+                               test::SystemTextOf(test::RefusedConnectionCode()) + ")");
 }
 
 TEST_F(UpdateCheckTest, UnreadableBodyIsReceivedWithAnErrorText) {

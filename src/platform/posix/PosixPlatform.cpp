@@ -79,20 +79,20 @@ private:
 
 std::string PosixPlatform::SpecialFolderPath(int csidl) {
     switch (csidl) {
-    case CSIDL_APPDATA:
+    case CsidlAppData:
         return ConfigHome();
-    case CSIDL_COMMON_APPDATA: {
+    case CsidlCommonAppData: {
         // No folder on Linux is writable by every user; the per-user data
         // folder is the nearest thing to a shared application-data folder.
         const std::string home = HomeFolder();
         return StripTrailingSlashes(
             EnvOr("XDG_DATA_HOME", home.empty() ? "" : home + "/.local/share"));
     }
-    case CSIDL_STARTUP: {
+    case CsidlStartup: {
         const std::string cfg = ConfigHome();
         return cfg.empty() ? "" : cfg + "/autostart";
     }
-    case CSIDL_COMMON_STARTUP:
+    case CsidlCommonStartup:
         return "/etc/xdg/autostart";
     default:
         return {};
@@ -126,11 +126,11 @@ bool PosixPlatform::DirectoryExists(const std::string& path) {
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool PosixPlatform::DeleteFile(const std::string& path) {
+bool PosixPlatform::RemoveFile(const std::string& path) {
     return !path.empty() && unlink(path.c_str()) == 0;
 }
 
-bool PosixPlatform::CreateDirectory(const std::string& path) {
+bool PosixPlatform::MakeDirectory(const std::string& path) {
     return !path.empty() && mkdir(StripTrailingSlashes(path).c_str(), 0777) == 0;
 }
 
@@ -257,6 +257,10 @@ std::unique_ptr<InstanceLock> PosixPlatform::AcquireInstanceLock(const std::stri
     return errno == EWOULDBLOCK
                ? std::make_unique<PosixInstanceLock>(-1, InstanceState::AlreadyRunning)
                : unprotected();
+}
+
+std::string ExeVersionText() {
+    return VEXREM_VERSION_TEXT; // the CMake project version
 }
 
 std::unique_ptr<IPlatform> MakeNativePlatform() {

@@ -14,15 +14,15 @@ public:
 
     bool FileExists(const std::string& path) override;
     bool DirectoryExists(const std::string& path) override;
-    bool DeleteFile(const std::string& path) override;
-    bool CreateDirectory(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
+    bool MakeDirectory(const std::string& path) override;
 
     std::string ReadProfileString(const std::string& file, const std::string& section,
                                   const std::string& key, const std::string& def) override;
-    void WriteProfileString(const std::string& file, const std::string& section,
-                            const std::string& key, const std::string& value) override;
-    void WriteProfileStrings(const std::string& file,
-                             const std::vector<ProfileEntry>& entries) override;
+    void WriteProfileValue(const std::string& file, const std::string& section,
+                           const std::string& key, const std::string& value) override;
+    void WriteProfileValues(const std::string& file,
+                            const std::vector<ProfileEntry>& entries) override;
     bool ProfileSectionHasKeys(const std::string& file, const std::string& section) override;
 
     std::string TempPath() override;

@@ -184,13 +184,13 @@ std::string PosixPlatform::ReadProfileString(const std::string& file, const std:
     return profile::FindValue(TextForReading(file), section, key).value_or(def);
 }
 
-void PosixPlatform::WriteProfileString(const std::string& file, const std::string& section,
-                                       const std::string& key, const std::string& value) {
-    WriteProfileStrings(file, {ProfileEntry{section, key, value}});
+void PosixPlatform::WriteProfileValue(const std::string& file, const std::string& section,
+                                      const std::string& key, const std::string& value) {
+    WriteProfileValues(file, {ProfileEntry{section, key, value}});
 }
 
-void PosixPlatform::WriteProfileStrings(const std::string& file,
-                                        const std::vector<ProfileEntry>& entries) {
+void PosixPlatform::WriteProfileValues(const std::string& file,
+                                       const std::vector<ProfileEntry>& entries) {
     if (entries.empty()) {
         return;
     }

@@ -1,5 +1,6 @@
 // The startup entry on POSIX desktops: an XDG autostart desktop entry.
 #include "platform/StartupLink.h"
+#include "platform/posix/PosixFiles.h"
 #include "platform/posix/PosixPlatform.h"
 
 #include <cerrno>
@@ -49,21 +50,6 @@ private:
     int fd_ = -1;
 };
 
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 bool PosixPlatform::CreateStartupLink(const std::string& linkPath, const std::string& target,
@@ -79,8 +65,8 @@ bool PosixPlatform::CreateStartupLink(const std::string& linkPath, const std::st
     }
     // Readable for everyone: the shared folder serves every user's session.
     if (fchmod(temp.Fd(), 0644) != 0 ||
-        !WriteAll(temp.Fd(), DesktopEntryText(target, description)) || fsync(temp.Fd()) != 0 ||
-        !temp.Close()) {
+        posix::WriteAll(temp.Fd(), DesktopEntryText(target, description)) != 0 ||
+        fsync(temp.Fd()) != 0 || !temp.Close()) {
         return false;
     }
     return temp.RenameTo(linkPath);

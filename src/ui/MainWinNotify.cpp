@@ -72,11 +72,7 @@ void TMainWin::NotifyIconBalloonClick() {
 }
 
 bool TMainWin::BalloonTipsEnabled() const {
-    // No registry here: balloons can be shown when a notification service or,
-    // failing that, a tray that shows messages is there. Asked only once our
-    // icon exists: Qt chooses its kind of tray icon at the first question.
-    return balloon_->ServiceAvailable() ||
-           (tray_ != nullptr && QSystemTrayIcon::supportsMessages());
+    return balloon_->BalloonsPossible(tray_ != nullptr);
 }
 
 } // namespace vexrem

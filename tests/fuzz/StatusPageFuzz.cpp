@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -32,28 +33,17 @@ std::int32_t Number(std::string_view page, std::size_t pos, std::size_t& end) {
     return tooLarge ? -1 : static_cast<std::int32_t>(value);
 }
 
-std::int32_t ReferenceCount(std::string_view page) {
-    constexpr std::string_view marker = "Vexel - ";
-    for (std::size_t pos = page.rfind(marker); pos != std::string_view::npos;
-         pos = pos == 0 ? std::string_view::npos : page.rfind(marker, pos - 1)) {
-        const std::size_t digits = pos + marker.size();
-        if (digits < page.size() && IsDigit(page[digits])) {
-            std::size_t end = 0;
-            return Number(page, digits, end);
-        }
-    }
-    return -1;
-}
-
-std::int32_t ReferenceGid(std::string_view page) {
-    constexpr std::string_view marker = "fenster(";
+// The number right after the last marker that is followed by a digit (and,
+// where a closer is given, by the closer after the digits); -1 for none.
+std::int32_t NumberAfterLast(std::string_view page, std::string_view marker,
+                             std::optional<char> closer = std::nullopt) {
     for (std::size_t pos = page.rfind(marker); pos != std::string_view::npos;
          pos = pos == 0 ? std::string_view::npos : page.rfind(marker, pos - 1)) {
         const std::size_t digits = pos + marker.size();
         if (digits < page.size() && IsDigit(page[digits])) {
             std::size_t end = 0;
             const std::int32_t value = Number(page, digits, end);
-            if (end < page.size() && page[end] == ')')
+            if (!closer || (end < page.size() && page[end] == *closer))
                 return value;
         }
     }
@@ -64,7 +54,7 @@ std::int32_t ReferenceGid(std::string_view page) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view page(reinterpret_cast<const char*>(data), size);
-    FUZZ_CHECK(vexrem::GetDranCount(page) == ReferenceCount(page));
-    FUZZ_CHECK(vexrem::GetDranGID(page) == ReferenceGid(page));
+    FUZZ_CHECK(vexrem::GetDranCount(page) == NumberAfterLast(page, "Vexel - "));
+    FUZZ_CHECK(vexrem::GetDranGID(page) == NumberAfterLast(page, "fenster(", ')'));
     return 0;
 }

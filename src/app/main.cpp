@@ -5,6 +5,7 @@
 #include "config/Config.h"
 #include "platform/Platform.h"
 #include "ui/MainWin.h"
+#include "ui/QtPlatformSetup.h"
 #include "ui/SessionEnd.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
         // A second start in the same session ends at once and silently.
         const auto lock = vexrem::Platform().AcquireInstanceLock("VexelfeldReminder");
         if (lock->State() != vexrem::InstanceState::AlreadyRunning) {
+            vexrem::PrepareQtPlatform();
             QApplication app(argc, argv);
             QApplication::setApplicationName(QStringLiteral("VexelReminder"));
             // The installed menu entry: notifications and the tray name it.

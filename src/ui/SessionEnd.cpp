@@ -33,9 +33,18 @@ extern "C" void OnTerminationSignal(int sig) {
 SessionEnd::SessionEnd(TMainWin& mainWin) : mainWin_(mainWin) {
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
         mainWin_.WMQueryEndSession();
+        // Windows may end the process as soon as it has this answer: the
+        // settings are written now. The save at the end of the run repeats
+        // it when there is still time for one.
+        SaveSettingsNow();
         mainWin_.Terminate();
     });
-#ifndef _WIN32
+#ifdef _WIN32
+    // Windows asks only top-level windows whether the session may end, and
+    // a process without one is ended unasked. The main window stays hidden
+    // most of the run, so it gets its native window now, without showing it.
+    (void)mainWin_.winId();
+#else
     if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
     }
@@ -76,6 +85,20 @@ void SessionEnd::OnSignal() {
     // Like the end of a Windows session: the window may close, the run ends.
     mainWin_.WMQueryEndSession();
     mainWin_.Terminate();
+}
+
+void SaveSettingsNow() {
+    if (!Config) {
+        return;
+    }
+    const ConfigMessageSink previous =
+        SetConfigMessageSink([](const std::string& msg) { std::cerr << msg << std::endl; });
+    try {
+        Config->SaveToIni();
+    } catch (const IniFileError& e) {
+        std::cerr << e.what() << std::endl;
+    }
+    SetConfigMessageSink(previous);
 }
 
 void SaveSettingsAtEnd(bool sessionEnding) {

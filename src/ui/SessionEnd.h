@@ -29,6 +29,11 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
+// Writes the settings without ending anything: for the moment the session
+// manager may end the process without a further word. A failure goes to
+// stderr only.
+void SaveSettingsNow();
+
 // The end of the run, after the event loop: saves the settings and destroys
 // the configuration. A failure is always written to stderr; while a desktop
 // is still there (the session is not ending) it is also shown to the user.

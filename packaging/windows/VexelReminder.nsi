@@ -108,11 +108,11 @@ Section "${APP_NAME}" SecMain
   ${If} $R0 != ""
   ${AndIf} ${FileExists} "$R0\${UNINSTALLER}"
     DetailPrint "Entferne die vorige Version aus $R0"
-    StrCpy $R1 ""
+    StrCpy $R1 '"$R0\${UNINSTALLER}" /S'
     ${If} $R0 == $INSTDIR
-      StrCpy $R1 "/upgrade "
+      StrCpy $R1 "$R1 /upgrade"
     ${EndIf}
-    ExecWait '"$R0\${UNINSTALLER}" /S $R1_?=$R0'
+    ExecWait '$R1 _?=$R0'
     Delete "$R0\${UNINSTALLER}"
     RMDir "$R0"
   ${EndIf}

@@ -5,13 +5,13 @@
 #include "config/Config.h"
 #include "support/FakeHttpServer.h"
 #include "support/FakePlatform.h"
+#include "support/TestGuards.h"
 #include "support/qt/DialogAnswerer.h"
 #include "ui/MainWin.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
-#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -54,12 +54,12 @@ inline std::string StatusPage(int count, int gid = 0) {
 
 class MainWinTest : public ::testing::Test {
 protected:
-    MainWinTest() : scoped_(platform) { setenv("VEXREM_GAME_SERVER", server.BaseUrl().c_str(), 1); }
+    MainWinTest() : scoped_(platform) { SetEnv("VEXREM_GAME_SERVER", server.BaseUrl().c_str()); }
 
     ~MainWinTest() override {
         win.reset();
         ConfigModuleShutdown();
-        unsetenv("VEXREM_GAME_SERVER");
+        SetEnv("VEXREM_GAME_SERVER", nullptr);
     }
 
     // Path of the settings file a fresh start uses.

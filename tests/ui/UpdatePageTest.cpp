@@ -12,9 +12,6 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <cerrno>
-#include <cstring>
-
 namespace vexrem::test {
 namespace {
 
@@ -37,8 +34,8 @@ const QString kNoUpdate = QStringLiteral("Zurzeit ist kein Update notwendig.");
 
 class UpdatePageTest : public MainWinTest {
 protected:
-    UpdatePageTest() { setenv(kSiteEnv, server.BaseUrl().c_str(), 1); }
-    ~UpdatePageTest() override { unsetenv(kSiteEnv); }
+    UpdatePageTest() { SetEnv(kSiteEnv, server.BaseUrl().c_str()); }
+    ~UpdatePageTest() override { SetEnv(kSiteEnv, nullptr); }
 
     // A started window with stored settings: no first run, no status checks.
     void StartQuiet() {
@@ -199,13 +196,14 @@ TEST_F(UpdatePageTest, EachOutcomeHasItsPage) {
 
 TEST_F(UpdatePageTest, RefusedConnectionNamesTheSystemsReason) {
     const std::string port = std::to_string(UnusedPort());
-    setenv(kSiteEnv, ("http://127.0.0.1:" + port).c_str(), 1);
+    SetEnv(kSiteEnv, ("http://127.0.0.1:" + port).c_str());
     StartQuiet();
     ui().btnUpdateCheck->click();
     ASSERT_TRUE(WaitUntil([] { return !UpdateCheckRunning; }));
     EXPECT_EQ(ui().labUpdResult->text().toStdString(),
               "Fehler bei Abfrage: Verbindung zu 127.0.0.1:" + port + " fehlgeschlagen " +
-                  std::to_string(ECONNREFUSED) + " (" + std::strerror(ECONNREFUSED) + ")");
+                  std::to_string(RefusedConnectionCode()) + " (" +
+                  SystemTextOf(RefusedConnectionCode()) + ")");
     EXPECT_EQ(ui().labActver->text(), "---");
     EXPECT_FALSE(UpdateShown());
 }

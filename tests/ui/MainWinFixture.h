@@ -63,7 +63,9 @@ protected:
     }
 
     // Path of the settings file a fresh start uses.
-    std::string IniPath() const { return platform.commonAppData + "/VexelReminder/vexrem.ini"; }
+    std::string IniPath() const {
+        return NativePath(platform.commonAppData + "/VexelReminder/vexrem.ini");
+    }
 
     // Stores settings for the test user ("key=value" lines) before the start.
     void StoreSettings(const std::string& lines) {

@@ -59,8 +59,8 @@ protected:
 
     // The frameset file behind a file:/// URL that was opened.
     static std::string FramesetOf(const std::string& url) {
-        const std::string prefix = "file://";
-        return url.rfind(prefix, 0) == 0 ? ReadFileBytes(url.substr(prefix.size())) : std::string();
+        const std::string path = PathOfFileUrl(url);
+        return path.empty() ? std::string() : ReadFileBytes(path);
     }
 
     void ClickBalloon() { emit win->Balloon()->clicked(); }

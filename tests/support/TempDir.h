@@ -31,8 +31,8 @@ inline std::string NativePath(const std::string& path) {
     return std::filesystem::path(path).make_preferred().string();
 }
 
-// The file a file URL names; on Windows the drive letter follows the third
-// slash ("file:///C:/x" is C:/x).
+// The file a file URL names ("" for any other URL); on Windows the drive
+// letter follows the third slash ("file:///C:/x" is C:/x).
 inline std::string PathOfFileUrl(const std::string& url) {
     std::string path = url.rfind("file://", 0) == 0 ? url.substr(7) : std::string();
 #ifdef _WIN32

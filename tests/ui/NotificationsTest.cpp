@@ -59,8 +59,7 @@ protected:
 
     // The frameset file behind a file:/// URL that was opened.
     static std::string FramesetOf(const std::string& url) {
-        const std::string path = PathOfFileUrl(url);
-        return path.empty() ? std::string() : ReadFileBytes(path);
+        return ReadFileBytes(PathOfFileUrl(url));
     }
 
     void ClickBalloon() { emit win->Balloon()->clicked(); }

@@ -1,7 +1,8 @@
 // main() for the widget tests: real widgets on Qt's offscreen platform unless
 // the caller chose a display (QT_QPA_PLATFORM set, e.g. to xcb under Xvfb).
-// Set here rather than by the test runner: under wine the runner's
-// environment does not reach the program.
+// Set here, with Qt's call for every system, so that the programs run under
+// wine, which starts them with no QT_QPA_PLATFORM of the test runner's, draw
+// offscreen too.
 #include <QApplication>
 #include <gtest/gtest.h>
 

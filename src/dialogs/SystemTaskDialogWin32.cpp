@@ -145,7 +145,9 @@ std::optional<TaskDialogOutcome> ExecuteSystemTaskDialog(const TTaskDialog& dlg)
 
     int button = 0;
     int radio = 0;
-    if (FAILED(taskDialogIndirect(&config, &button, &radio, nullptr))) {
+    // Some implementations report a dialog they could not create as a success
+    // with no valid button (-1): not shown either.
+    if (FAILED(taskDialogIndirect(&config, &button, &radio, nullptr)) || button <= 0) {
         return TaskDialogOutcome{};
     }
     return TaskDialogOutcome{true, button, radio};

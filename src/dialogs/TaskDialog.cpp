@@ -105,6 +105,14 @@ bool TTaskDialog::Execute() {
     modalResult_ = 0;
     radioResult_ = 0;
 
+    // Widgets exist only in a widget application and only on its thread; the
+    // system's dialog too is only asked from there, where the owner's window
+    // handle may be taken.
+    const auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (app == nullptr || QThread::currentThread() != app->thread()) {
+        return false;
+    }
+
     if (const auto outcome =
             systemDialogAllowed ? detail::ExecuteSystemTaskDialog(*this) : std::nullopt) {
         if (!outcome->shown) {
@@ -113,12 +121,6 @@ bool TTaskDialog::Execute() {
         modalResult_ = outcome->button;
         radioResult_ = outcome->radio;
         return modalResult_ != TaskDialogId::Cancel;
-    }
-
-    // Widgets exist only in a widget application and only on its thread.
-    const auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (app == nullptr || QThread::currentThread() != app->thread()) {
-        return false;
     }
 
     auto form = std::make_unique<TaskDialogForm>(*this);

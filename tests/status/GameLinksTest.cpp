@@ -17,24 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::FakePlatform;
+using test::PathOfFileUrl;
 using test::ReadFileBytes;
 using test::ScopedEnv;
 using test::WriteFileBytes;
 
 constexpr const char* kServer = "http://vexel.test:8080";
 constexpr const char* kSite = "http://maker.test";
-
-// The file a file URL names; on Windows the drive letter follows the third
-// slash ("file:///C:/x" is C:/x).
-std::string PathOfFileUrl(const std::string& url) {
-    std::string path = url.substr(7);
-#ifdef _WIN32
-    if (path.size() > 2 && path[0] == '/' && path[2] == ':') {
-        path.erase(0, 1);
-    }
-#endif
-    return path;
-}
 
 class GameLinksTest : public ::testing::Test {
 protected:

@@ -22,6 +22,13 @@ using NativePlatformClass = Win32Platform;
 using NativePlatformClass = PosixPlatform;
 #endif
 
+// The startup entry at linkPath as the native platform wrote it, in a form to
+// compare with StartupEntryFor: the desktop entry's text; on Windows the shell
+// link's target and description, read back through the shell ("" when none).
+std::string StartupEntryAt(const std::string& linkPath);
+// What StartupEntryAt gives for the program's entry that starts target.
+std::string StartupEntryFor(const std::string& target);
+
 class FakePlatform : public NativePlatformClass {
 public:
     FakePlatform();

@@ -31,6 +31,18 @@ inline std::string NativePath(const std::string& path) {
     return std::filesystem::path(path).make_preferred().string();
 }
 
+// The file a file URL names ("" for any other URL); on Windows the drive
+// letter follows the third slash ("file:///C:/x" is C:/x).
+inline std::string PathOfFileUrl(const std::string& url) {
+    std::string path = url.rfind("file://", 0) == 0 ? url.substr(7) : std::string();
+#ifdef _WIN32
+    if (path.size() > 2 && path[0] == '/' && path[2] == ':') {
+        path.erase(0, 1);
+    }
+#endif
+    return path;
+}
+
 // Whole content of a file ("" when it cannot be read).
 std::string ReadFileBytes(const std::string& path);
 // Writes bytes to a file, replacing it; creates missing parent folders.

@@ -24,8 +24,12 @@ protected:
         Start();
     }
 
-    std::string PersonalEntry() const { return platform.startup + "/" + StartupLinkName; }
-    std::string CommonEntry() const { return platform.commonStartup + "/" + StartupLinkName; }
+    std::string PersonalEntry() const {
+        return NativePath(platform.startup + "/" + StartupLinkName);
+    }
+    std::string CommonEntry() const {
+        return NativePath(platform.commonStartup + "/" + StartupLinkName);
+    }
 
     // An entry as another program version left it: never rewritten by us.
     static void PlaceOldEntry(const std::string& path) { WriteFileBytes(path, "old entry"); }
@@ -113,16 +117,14 @@ TEST_F(AutostartTest, ForAllCreatesTheCommonEntryThenRemovesThePersonalOne) {
     PlaceOldEntry(PersonalEntry());
     fs::create_directories(platform.commonStartup);
     Choose(kPersonal, kCommon);
-    EXPECT_EQ(ReadFileBytes(CommonEntry()),
-              DesktopEntryText(platform.exePath, StartupLinkDescription));
+    EXPECT_EQ(StartupEntryAt(CommonEntry()), StartupEntryFor(platform.exePath));
     EXPECT_FALSE(fs::exists(PersonalEntry()));
 }
 
 TEST_F(AutostartTest, PersonalCreatesTheMissingFolderAndTheEntry) {
     ASSERT_FALSE(fs::exists(platform.startup)); // its parent, the config folder, exists
     Choose(kNone, kPersonal);
-    EXPECT_EQ(ReadFileBytes(PersonalEntry()),
-              DesktopEntryText(platform.exePath, StartupLinkDescription));
+    EXPECT_EQ(StartupEntryAt(PersonalEntry()), StartupEntryFor(platform.exePath));
 }
 
 TEST_F(AutostartTest, ExistenceIsLookedAtAgainWhenConfirmed) {
@@ -134,16 +136,14 @@ TEST_F(AutostartTest, ExistenceIsLookedAtAgainWhenConfirmed) {
         d.Click(QStringLiteral("OK"));
     });
     win->btnAddAutostartClick();
-    EXPECT_EQ(ReadFileBytes(PersonalEntry()),
-              DesktopEntryText(platform.exePath, StartupLinkDescription));
+    EXPECT_EQ(StartupEntryAt(PersonalEntry()), StartupEntryFor(platform.exePath));
 }
 
 TEST_F(AutostartTest, AFolderPathWithTrailingSeparatorGetsNoSecondOne) {
-    platform.startup += "/";
+    platform.startup += PathDelim;
     Choose(kNone, kPersonal);
-    const std::string folder = platform.startup.substr(0, platform.startup.size() - 1);
     EXPECT_EQ(platform.StartupLinksCreated(),
-              std::vector<std::string>({folder + "/" + StartupLinkName}));
+              std::vector<std::string>({platform.startup + StartupLinkName}));
     // ... and the entry found there is recognised.
     Choose(kPersonal, kPersonal);
 }

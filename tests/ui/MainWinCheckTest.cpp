@@ -73,7 +73,8 @@ TEST_F(MainWinTest, IniLineNamesFileAndSection) {
     const QString hint = win->Ui().labFilename->toolTip();
     EXPECT_EQ(hint.toStdString(), IniPath() + "#tester");
     EXPECT_TRUE(win->Ui().labFilename->text().startsWith("INI-Datei: "));
-    EXPECT_TRUE(win->Ui().labFilename->text().endsWith("/vexrem.ini#tester"));
+    EXPECT_TRUE(
+        win->Ui().labFilename->text().endsWith(PathDelim + QStringLiteral("vexrem.ini#tester")));
 }
 
 TEST_F(MainWinTest, CloseBoxAndEscapeOnlyHide) {

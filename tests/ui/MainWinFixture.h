@@ -5,13 +5,13 @@
 #include "config/Config.h"
 #include "support/FakeHttpServer.h"
 #include "support/FakePlatform.h"
+#include "support/TestGuards.h"
 #include "support/qt/DialogAnswerer.h"
 #include "ui/MainWin.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
-#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -54,16 +54,18 @@ inline std::string StatusPage(int count, int gid = 0) {
 
 class MainWinTest : public ::testing::Test {
 protected:
-    MainWinTest() : scoped_(platform) { setenv("VEXREM_GAME_SERVER", server.BaseUrl().c_str(), 1); }
+    MainWinTest() : scoped_(platform) { SetEnv("VEXREM_GAME_SERVER", server.BaseUrl().c_str()); }
 
     ~MainWinTest() override {
         win.reset();
         ConfigModuleShutdown();
-        unsetenv("VEXREM_GAME_SERVER");
+        SetEnv("VEXREM_GAME_SERVER", nullptr);
     }
 
     // Path of the settings file a fresh start uses.
-    std::string IniPath() const { return platform.commonAppData + "/VexelReminder/vexrem.ini"; }
+    std::string IniPath() const {
+        return NativePath(platform.commonAppData + "/VexelReminder/vexrem.ini");
+    }
 
     // Stores settings for the test user ("key=value" lines) before the start.
     void StoreSettings(const std::string& lines) {

@@ -182,7 +182,9 @@ std::vector<BoundControl> BoundControls() {
              return c.BalloonTimeout == 9;
          }},
         Edit("leTooltipText", &U::leTooltipText, "%d Züge",
-             [](auto& c) { return c.ToolTipText == "%d Z\xc3\xbcge"; }),
+             [](auto& c) {
+                 return c.ToolTipText == QStringLiteral("%d Züge").toLocal8Bit().toStdString();
+             }),
         Edit("leToolTipTextNichtDran", &U::leToolTipTextNichtDran, "Ruhe",
              [](auto& c) { return c.ToolTipTextNDran == "Ruhe"; }),
         Radio("rbTrayIcon16Cols", &U::rbTrayIcon16Cols, &U::rbTrayIconStandard,

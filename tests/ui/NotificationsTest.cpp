@@ -59,8 +59,7 @@ protected:
 
     // The frameset file behind a file:/// URL that was opened.
     static std::string FramesetOf(const std::string& url) {
-        const std::string prefix = "file://";
-        return url.rfind(prefix, 0) == 0 ? ReadFileBytes(url.substr(prefix.size())) : std::string();
+        return ReadFileBytes(PathOfFileUrl(url));
     }
 
     void ClickBalloon() { emit win->Balloon()->clicked(); }

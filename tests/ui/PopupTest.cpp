@@ -107,9 +107,12 @@ TEST(PopupTexts, CaptionMessageAndButtonsInTheirPlaces) {
     EXPECT_EQ(popup.btnWait2->text(), "60 min");
     EXPECT_EQ(popup.btnHinda->text(), "Hin da!");
 
-    popup.SetPopupTexts("Ä", "Über", "Los", 300, 900); // locale (UTF-8) text
-    EXPECT_EQ(popup.windowTitle(), QString::fromUtf8("Ä"));
-    EXPECT_EQ(popup.labMessage->text(), QString::fromUtf8("Über"));
+    // Texts in the system's code page: UTF-8 on Linux, Windows-1252 there.
+    const QByteArray title = QStringLiteral("Ä").toLocal8Bit();
+    const QByteArray message = QStringLiteral("Über").toLocal8Bit();
+    popup.SetPopupTexts(title.toStdString(), message.toStdString(), "Los", 300, 900);
+    EXPECT_EQ(popup.windowTitle(), QStringLiteral("Ä"));
+    EXPECT_EQ(popup.labMessage->text(), QStringLiteral("Über"));
     EXPECT_EQ(popup.btnWait1->text(), "5 min");
     EXPECT_EQ(popup.btnWait2->text(), "15 min");
 }

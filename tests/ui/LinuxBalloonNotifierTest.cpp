@@ -368,4 +368,4 @@ TEST(BalloonFallback, APressOnTheTrayIconIsNoClickOnItsBalloon) {
 } // namespace
 } // namespace vexrem::test
 
-#include "BalloonNotifierTest.moc"
+#include "LinuxBalloonNotifierTest.moc"

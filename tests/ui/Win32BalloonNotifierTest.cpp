@@ -8,7 +8,6 @@
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 
-#include <windows.h>
 
 namespace vexrem::test {
 namespace {
@@ -33,22 +32,6 @@ TEST(Win32Balloon, TheTraysMessageIsTheBalloonAndOnlyItsClickCounts) {
     emit tray.activated(QSystemTrayIcon::Context);
     Spin(50);
     EXPECT_EQ(clicks.count(), 1);
-}
-
-TEST(Win32Balloon, PossibleOnlyWhereExplorerShowsBalloonTips) {
-    const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
-    HKEY h = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
-                              nullptr),
-              ERROR_SUCCESS);
-    BalloonNotifier notifier(nullptr);
-    const DWORD off = 0;
-    RegSetValueExA(h, "EnableBalloonTips", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off),
-                   sizeof off);
-    EXPECT_FALSE(notifier.BalloonsPossible(true));
-    RegDeleteValueA(h, "EnableBalloonTips");
-    EXPECT_TRUE(notifier.BalloonsPossible(false)); // no value: on, icon shown or not
-    RegCloseKey(h);
 }
 
 } // namespace

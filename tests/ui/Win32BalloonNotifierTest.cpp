@@ -1,13 +1,11 @@
 // The balloon on Windows: the tray icon's own message, cut to the shell's
-// limits; only a click on the message counts, not a press on the icon; and
-// whether the user sees balloons at all is Explorer's setting.
+// limits; only a click on the message counts, not a press on the icon.
 #include "MainWinFixture.h"
 
 #include "ui/BalloonNotifier.h"
 
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
-
 
 namespace vexrem::test {
 namespace {

@@ -15,14 +15,14 @@ namespace {
 
 class TempFile {
 public:
-    explicit TempFile(std::string pattern) : path_(std::move(pattern)) {
-        fd_ = mkostemp(path_.data(), O_CLOEXEC);
-        if (fd_ < 0) {
+    explicit TempFile(std::string pattern)
+        : path_(std::move(pattern)), fd_(mkostemp(path_.data(), O_CLOEXEC)) {
+        if (fd_.Get() < 0) {
             path_.clear();
         }
     }
     ~TempFile() {
-        Close();
+        fd_.Close();
         if (!path_.empty()) {
             unlink(path_.c_str());
         }
@@ -30,12 +30,8 @@ public:
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 
-    int Fd() const { return fd_; }
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || close(fd) == 0;
-    }
+    int Fd() const { return fd_.Get(); }
+    bool Close() { return fd_.Close(); }
     // Gives the file its final name; from then on it is no longer ours to remove.
     bool RenameTo(const std::string& target) {
         if (path_.empty() || rename(path_.c_str(), target.c_str()) != 0) {
@@ -46,8 +42,8 @@ public:
     }
 
 private:
-    std::string path_;
-    int fd_ = -1;
+    std::string path_; // before fd_: the descriptor is made from it
+    posix::UniqueFd fd_;
 };
 
 } // namespace

@@ -4,10 +4,10 @@
 
 #include <boost/asio/connect.hpp>
 #include <boost/asio/executor_work_guard.hpp>
+#include <boost/asio/ip/address.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
-#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/http/error.hpp>
@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -350,6 +351,25 @@ error_code LookupError(int rc, int sysErrno) {
 // so it can walk away: it marks the lookup abandoned, and the thread, when
 // it ends at all, touches nothing but this state (which it shares, so the
 // last of the two frees it).
+// The hosts whose lookup thread has not ended yet, shared by a client and the
+// threads it started. A lookup that hangs keeps its host here, and a later
+// request for that host fails at once instead of starting one more thread
+// that would hang as well: a resolver that never answers costs one thread
+// per host, not one per check.
+struct PendingLookups {
+    std::mutex mutex;
+    std::set<std::string> hosts;
+
+    bool Claim(const std::string& host) {
+        std::lock_guard lock(mutex);
+        return hosts.insert(host).second;
+    }
+    void Release(const std::string& host) {
+        std::lock_guard lock(mutex);
+        hosts.erase(host);
+    }
+};
+
 struct Lookup {
     std::mutex mutex;
     bool abandoned = false;          // set by the request when it gives up
@@ -359,7 +379,8 @@ struct Lookup {
     std::vector<tcp::endpoint> endpoints;
     bool delivered = false; // only on the request's thread: the outcome is in
 
-    static void Run(const std::shared_ptr<Lookup>& self, const std::string& host,
+    static void Run(const std::shared_ptr<Lookup>& self,
+                    const std::shared_ptr<PendingLookups>& pending, const std::string& host,
                     const std::string& service) {
         int rc = EAI_MEMORY;
         int sysErrno = 0;
@@ -390,6 +411,7 @@ struct Lookup {
             rc = EAI_MEMORY;
             endpoints.clear();
         }
+        pending->Release(host);
         std::lock_guard lock(self->mutex);
         if (self->abandoned) {
             return;
@@ -425,7 +447,8 @@ class Exchange {
 public:
     enum class Stop { None, ConnectTimeout, RequestTimeout, Closed, Cancelled };
 
-    explicit Exchange(const Settings& s) : settings_(s) {}
+    Exchange(const Settings& s, std::shared_ptr<PendingLookups> lookups)
+        : settings_(s), lookups_(std::move(lookups)) {}
 
     void Abort(Stop why) {
         asio::post(ioc_, [this, why] { Halt(why); });
@@ -445,15 +468,9 @@ public:
     }
 
     void StartDeadline() {
-        if (settings_.requestTimeout.count() <= 0) {
-            return;
+        if (settings_.requestTimeout.count() > 0) {
+            requestDeadline_ = Clock::now() + settings_.requestTimeout;
         }
-        deadline_.expires_after(settings_.requestTimeout);
-        deadline_.async_wait([this](const error_code& ec) {
-            if (!ec) {
-                Halt(Stop::RequestTimeout);
-            }
-        });
     }
 
     void CheckStopped() const {
@@ -463,19 +480,51 @@ public:
     }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     void Halt(Stop why) {
         if (stop_ == Stop::None || why == Stop::Cancelled) {
             stop_ = why;
         }
+        // Stopped: what is left is to collect the aborted operation.
+        requestDeadline_ = connectDeadline_ = Clock::time_point::max();
         error_code ignored;
         socket_.close(ignored);
+    }
+
+    // The time limits are kept here rather than in Asio timers: on Windows
+    // every io_context with a timer runs a thread of its own to wake it, and
+    // a request should start no thread it does not need. Waiting with a
+    // limit is enough, as only this thread runs the context.
+    Clock::time_point NextDeadline() const {
+        return connecting_ ? std::min(connectDeadline_, requestDeadline_) : requestDeadline_;
+    }
+
+    void HaltIfLate() {
+        const auto now = Clock::now();
+        if (connecting_ && now >= connectDeadline_) {
+            Halt(Stop::ConnectTimeout);
+        } else if (now >= requestDeadline_) {
+            Halt(Stop::RequestTimeout);
+        }
+    }
+
+    // Runs one handler, or none if the next time limit comes first (and then
+    // stops the exchange). False when the context has nothing left to do.
+    bool RunOne() {
+        const std::size_t ran = ioc_.run_one_until(NextDeadline());
+        if (ran == 0 && ioc_.stopped()) {
+            return false;
+        }
+        HaltIfLate();
+        return true;
     }
 
     // Runs the io_context until the operation that set done has completed.
     void Wait(const bool& done) {
         ioc_.restart();
         while (!done) {
-            if (ioc_.run_one() == 0) {
+            if (!RunOne()) {
                 // Cannot happen while an operation is pending; never report success then.
                 throw HttpError("Anfrage an " + peer_ + " ohne Ergebnis beendet");
             }
@@ -502,20 +551,29 @@ private:
 
     // Waits for the lookup until it is done or the request is stopped.
     std::vector<tcp::endpoint> Resolve(const std::string& host, unsigned short port) {
+        error_code notAddress;
+        const auto address = asio::ip::make_address(host, notAddress);
+        if (!notAddress) {
+            return {tcp::endpoint(address, port)}; // nothing to look up
+        }
         const std::string notFound = "Rechner " + Quoted(host) + " nicht gefunden";
+        if (!lookups_->Claim(host)) {
+            throw HttpError(notFound + ": die vorige Namensauflösung ist noch nicht beendet");
+        }
         auto lookup = std::make_shared<Lookup>();
         lookup->ioc = &ioc_;
         try {
-            std::thread(Lookup::Run, lookup, host, std::to_string(port)).detach();
+            std::thread(Lookup::Run, lookup, lookups_, host, std::to_string(port)).detach();
         } catch (const std::system_error& e) {
+            lookups_->Release(host);
             Fail({e.code().value(), boost::system::system_category()}, notFound);
         }
         {
-            // run_one must wait even when only the thread has work left.
+            // The context must wait even when only the thread has work left.
             const auto work = asio::make_work_guard(ioc_);
             ioc_.restart();
             while (!lookup->delivered && stop_ == Stop::None) {
-                ioc_.run_one();
+                RunOne();
             }
         }
         int rc = 0;
@@ -542,14 +600,9 @@ private:
         CheckStopped();
         // The time limit of the connection covers finding the host too.
         connecting_ = true;
-        if (settings_.connectTimeout.count() > 0) {
-            connectTimer_.expires_after(settings_.connectTimeout);
-            connectTimer_.async_wait([this](const error_code& ec) {
-                if (!ec && connecting_) {
-                    Halt(Stop::ConnectTimeout);
-                }
-            });
-        }
+        connectDeadline_ = settings_.connectTimeout.count() > 0
+                               ? Clock::now() + settings_.connectTimeout
+                               : Clock::time_point::max();
         const std::vector<tcp::endpoint> endpoints = Resolve(host, port);
         bool done = false;
         error_code result;
@@ -559,7 +612,6 @@ private:
         });
         Wait(done);
         connecting_ = false;
-        connectTimer_.cancel();
         if (result || stop_ != Stop::None) {
             Fail(result, "Verbindung zu " + peer_ + " fehlgeschlagen");
         }
@@ -647,10 +699,11 @@ private:
     }
 
     const Settings& settings_;
+    std::shared_ptr<PendingLookups> lookups_;
     asio::io_context ioc_{1};
     tcp::socket socket_{ioc_};
-    asio::steady_timer deadline_{ioc_};
-    asio::steady_timer connectTimer_{ioc_};
+    Clock::time_point requestDeadline_ = Clock::time_point::max();
+    Clock::time_point connectDeadline_ = Clock::time_point::max();
     bool connecting_ = false;
     Stop stop_ = Stop::None;
     std::string peer_;
@@ -715,6 +768,7 @@ struct THttpClient::Impl {
     mutable std::mutex mutex;
     Settings settings;
     Exchange* current = nullptr; // the GET in progress, guarded by mutex
+    std::shared_ptr<PendingLookups> lookups = std::make_shared<PendingLookups>();
     std::atomic<bool> cancelled{false};
 };
 
@@ -827,7 +881,7 @@ void THttpClient::Get(const std::string& urlText, std::string& sink) {
         proxyPort = *port;
     }
 
-    Exchange exchange(settings);
+    Exchange exchange(settings, impl_->lookups);
     {
         std::lock_guard lock(impl_->mutex);
         if (impl_->cancelled) {

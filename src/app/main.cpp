@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
         // A second start in the same session ends at once and silently.
         const auto lock = vexrem::Platform().AcquireInstanceLock("VexelfeldReminder");
         if (lock->State() != vexrem::InstanceState::AlreadyRunning) {
+            // Temp files that saves killed part-way (at an earlier end, say)
+            // left beside the settings go at start, not only with a save.
+            vexrem::Platform().RemoveStaleProfileTempFiles(vexrem::ConfigPath);
             vexrem::PrepareQtPlatform();
             QApplication app(argc, argv);
             QApplication::setApplicationName(QStringLiteral("VexelReminder"));

@@ -98,6 +98,11 @@ public:
                                     const std::vector<ProfileEntry>& entries) = 0;
     // True when the section exists and holds at least one key.
     virtual bool ProfileSectionHasKeys(const std::string& file, const std::string& section) = 0;
+    // Removes the temp files that writes of file killed part-way left beside
+    // it, as the next write would: only this program's own, and only ones old
+    // enough that no write running now can own them. Nothing to do where the
+    // system writes profile files itself.
+    virtual void RemoveStaleProfileTempFiles(const std::string& file) = 0;
 
     // --- temporary files ---------------------------------------------------
     // The temporary folder with a trailing separator; "" on failure. Where

@@ -153,7 +153,7 @@ TEST_F(ProfileFileOnDisk, BatchGivesTheTextOfItsWritesOneByOne) {
     EXPECT_EQ(ReadFileBytes(ini), "[other]\nk=1\n\n[s]\nB=2\nA=4\nD=\n\n[new]\nC= 3\n");
 }
 
-TEST_F(ProfileFileOnDisk, SaveRemovesOnlyOurOwnStaleTempFiles) {
+TEST_F(ProfileFileOnDisk, SaveAndStartRemoveOnlyOurOwnStaleTempFiles) {
     namespace fs = std::filesystem;
     struct Row {
         const char* name;
@@ -167,37 +167,57 @@ TEST_F(ProfileFileOnDisk, SaveRemovesOnlyOurOwnStaleTempFiles) {
         {".vexrem.ini.aB-xYz", true, false},  {"vexrem.ini.aB3xYz", true, false},
         {".other.ini.aB3xYz", true, false},   {".vexrem.ini~", true, false},
     };
-    WriteFileBytes(ini, "[s]\nk=1\n");
     const auto age = [](const std::string& path) {
         const timespec times[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
         ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
     };
-    for (const Row& r : rows) {
-        WriteFileBytes(dir / r.name, "partial");
-        if (r.old) {
-            age(dir / r.name);
-        }
-    }
-    // Only regular files of ours: not a link, not a folder, not another user's.
-    fs::create_symlink(ini, dir / ".vexrem.ini.Link01");
-    fs::create_directory(dir / ".vexrem.ini.Fold01");
-    WriteFileBytes(dir / ".vexrem.ini.Othr01", "theirs");
     const bool root = geteuid() == 0;
-    if (root) {
-        ASSERT_EQ(chown((dir / ".vexrem.ini.Othr01").c_str(), 65534, 65534), 0);
-    }
-    for (const char* kept : {".vexrem.ini.Link01", ".vexrem.ini.Fold01", ".vexrem.ini.Othr01"}) {
-        age(dir / kept);
-    }
+    struct Sweep {
+        const char* name;
+        void (*run)(PosixPlatform&, const std::string& ini);
+    };
+    const Sweep sweeps[] = {
+        {"save that changes nothing",
+         [](PosixPlatform& p, const std::string& ini) {
+             p.WriteProfileValue(ini, "s", "k", "1");
+         }},
+        {"start",
+         [](PosixPlatform& p, const std::string& ini) {
+             p.RemoveStaleProfileTempFiles(ini);
+         }},
+    };
+    for (const Sweep& sweep : sweeps) {
+        SCOPED_TRACE(sweep.name);
+        const TempDir folder;
+        const std::string file = folder / "vexrem.ini";
+        WriteFileBytes(file, "[s]\nk=1\n");
+        for (const Row& r : rows) {
+            WriteFileBytes(folder / r.name, "partial");
+            if (r.old) {
+                age(folder / r.name);
+            }
+        }
+        // Only regular files of ours: not a link, not a folder, not another user's.
+        fs::create_symlink(file, folder / ".vexrem.ini.Link01");
+        fs::create_directory(folder / ".vexrem.ini.Fold01");
+        WriteFileBytes(folder / ".vexrem.ini.Othr01", "theirs");
+        if (root) {
+            ASSERT_EQ(chown((folder / ".vexrem.ini.Othr01").c_str(), 65534, 65534), 0);
+        }
+        for (const char* kept :
+             {".vexrem.ini.Link01", ".vexrem.ini.Fold01", ".vexrem.ini.Othr01"}) {
+            age(folder / kept);
+        }
 
-    platform.WriteProfileValue(ini, "s", "k", "1"); // a save that changes nothing
-    for (const Row& r : rows) {
-        EXPECT_EQ(fs::exists(fs::symlink_status(dir / r.name)), !r.removed) << r.name;
+        sweep.run(platform, file);
+        for (const Row& r : rows) {
+            EXPECT_EQ(fs::exists(fs::symlink_status(folder / r.name)), !r.removed) << r.name;
+        }
+        EXPECT_TRUE(fs::is_symlink(folder / ".vexrem.ini.Link01"));
+        EXPECT_TRUE(fs::is_directory(folder / ".vexrem.ini.Fold01"));
+        EXPECT_EQ(fs::exists(folder / ".vexrem.ini.Othr01"), root);
+        EXPECT_EQ(ReadFileBytes(file), "[s]\nk=1\n");
     }
-    EXPECT_TRUE(fs::is_symlink(dir / ".vexrem.ini.Link01"));
-    EXPECT_TRUE(fs::is_directory(dir / ".vexrem.ini.Fold01"));
-    EXPECT_EQ(fs::exists(dir / ".vexrem.ini.Othr01"), root);
-    EXPECT_EQ(ReadFileBytes(ini), "[s]\nk=1\n");
 }
 
 TEST_F(ProfileFileOnDisk, WriteThroughSymbolicLinkKeepsTheLink) {

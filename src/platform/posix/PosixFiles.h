@@ -1,8 +1,11 @@
 #pragma once
 // Small file helpers shared by the POSIX platform sources.
 
+#include "platform/Platform.h"
+
 #include <cerrno>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +58,28 @@ inline bool IsPrivateFolder(const std::string& path) {
     struct stat st {};
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
            st.st_uid == geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// The mkostemp pattern of a file written beside path and then renamed over
+// it: hidden, named after path, six letters or digits at the end.
+inline std::string TempPatternBeside(const std::string& path) {
+    return ExtractFilePath(path) + "." + ExtractFileName(path) + ".XXXXXX";
+}
+
+// True when name is one that TempPatternBeside made for a file named fileName.
+inline bool IsTempNameFor(std::string_view name, std::string_view fileName) {
+    if (fileName.empty() || name.size() != fileName.size() + 8 || name[0] != '.' ||
+        name.substr(1, fileName.size()) != fileName || name[fileName.size() + 1] != '.') {
+        return false;
+    }
+    for (const char c : name.substr(fileName.size() + 2)) {
+        const bool alnum =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alnum) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace vexrem::posix

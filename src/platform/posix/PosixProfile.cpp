@@ -12,7 +12,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <optional>
-#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,8 +22,10 @@ namespace {
 using posix::UniqueFd;
 
 // Temp files of a save that never reached its rename (the process was
-// killed) are removed by a later save once they are this old; a younger one
-// may belong to a save running right now in another process.
+// killed) are removed once they are this old; a younger one may belong to a
+// save running right now in another process. Only the age tells: the
+// single-instance lock is per session, and another session of the same user
+// shares the settings file.
 constexpr time_t StaleTempAge = 60;
 
 [[noreturn]] void Fail(const std::string& path, const char* what, int err) {
@@ -81,23 +82,6 @@ void WriteAll(int fd, const std::string& bytes, const std::string& path) {
     }
 }
 
-// A name mkostemp made for a temp file of fileName: "." fileName "." and six
-// letters or digits.
-bool IsOurTempName(std::string_view name, std::string_view fileName) {
-    if (name.size() != fileName.size() + 8 || name[0] != '.' ||
-        name.substr(1, fileName.size()) != fileName || name[fileName.size() + 1] != '.') {
-        return false;
-    }
-    for (const char c : name.substr(fileName.size() + 2)) {
-        const bool alnum =
-            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (!alnum) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Removes the temp files that killed saves of path left beside it: only our
 // own regular files of exactly our name pattern, and only old ones.
 void RemoveStaleTempFiles(const std::string& path) {
@@ -109,7 +93,7 @@ void RemoveStaleTempFiles(const std::string& path) {
     }
     const time_t now = time(nullptr);
     while (const dirent* entry = readdir(dir)) {
-        if (!IsOurTempName(entry->d_name, fileName)) {
+        if (!posix::IsTempNameFor(entry->d_name, fileName)) {
             continue;
         }
         struct stat st {};
@@ -130,7 +114,7 @@ void ReplaceFile(const std::string& path, const std::string& bytes) {
     const bool existed = stat(path.c_str(), &old) == 0;
 
     const std::string folder = ExtractFilePath(path);
-    std::string temp = folder + "." + ExtractFileName(path) + ".XXXXXX";
+    std::string temp = posix::TempPatternBeside(path);
     UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
     if (fd.Get() < 0) {
         Fail(path, "create temp file", errno);
@@ -213,6 +197,10 @@ void PosixPlatform::WriteProfileValues(const std::string& file,
 
 bool PosixPlatform::ProfileSectionHasKeys(const std::string& file, const std::string& section) {
     return profile::SectionHasKeys(TextForReading(file), section);
+}
+
+void PosixPlatform::RemoveStaleProfileTempFiles(const std::string& file) {
+    RemoveStaleTempFiles(WriteTarget(file));
 }
 
 } // namespace vexrem

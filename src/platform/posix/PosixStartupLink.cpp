@@ -55,7 +55,7 @@ bool PosixPlatform::CreateStartupLink(const std::string& linkPath, const std::st
     }
     // Written beside its final place and renamed there, so a session manager
     // reading the folder never sees half an entry.
-    TempFile temp(ExtractFilePath(linkPath) + "." + ExtractFileName(linkPath) + ".XXXXXX");
+    TempFile temp(posix::TempPatternBeside(linkPath));
     if (temp.Fd() < 0) {
         return false;
     }

@@ -200,6 +200,11 @@ bool Win32Platform::ProfileSectionHasKeys(const std::string& file, const std::st
     return GetPrivateProfileStringA(s.c_str(), nullptr, "", buf, sizeof buf, file.c_str()) > 0;
 }
 
+void Win32Platform::RemoveStaleProfileTempFiles(const std::string& /*file*/) {
+    // The system's profile functions write the file in place; no temp file of
+    // ours ever lies beside it.
+}
+
 std::string Win32Platform::TempPath() {
     char buf[MAX_PATH + 2] = {};
     const DWORD n = GetTempPathA(sizeof buf, buf);

@@ -30,6 +30,7 @@ public:
     void WriteProfileValues(const std::string& file,
                             const std::vector<ProfileEntry>& entries) override;
     bool ProfileSectionHasKeys(const std::string& file, const std::string& section) override;
+    void RemoveStaleProfileTempFiles(const std::string& file) override;
 
     std::string TempPath() override;
     std::string TempFileName(const std::string& dir, const std::string& prefix) override;

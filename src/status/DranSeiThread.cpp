@@ -1,12 +1,12 @@
 #include "status/DranSeiThread.h"
 
 #include "net/HttpClient.h"
-#include "status/FailureText.h"
-#include "status/GuiInvoker.h"
-#include "status/RunningRequests.h"
-#include "status/ServerAddress.h"
 #include "status/StatusPage.h"
-#include "status/WorkerThreads.h"
+#include "worker/FailureText.h"
+#include "worker/GuiInvoker.h"
+#include "worker/RunningRequests.h"
+#include "worker/ServerAddress.h"
+#include "worker/WorkerThreads.h"
 
 #include <exception>
 #include <memory>

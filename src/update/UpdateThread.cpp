@@ -1,11 +1,11 @@
 #include "update/UpdateThread.h"
 
 #include "net/HttpClient.h"
-#include "status/FailureText.h"
-#include "status/GuiInvoker.h"
-#include "status/RunningRequests.h"
-#include "status/ServerAddress.h"
-#include "status/WorkerThreads.h"
+#include "worker/FailureText.h"
+#include "worker/GuiInvoker.h"
+#include "worker/RunningRequests.h"
+#include "worker/ServerAddress.h"
+#include "worker/WorkerThreads.h"
 
 #include <exception>
 #include <memory>

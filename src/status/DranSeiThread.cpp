@@ -1,14 +1,9 @@
 #include "status/DranSeiThread.h"
 
-#include "net/HttpClient.h"
-#include "status/FailureText.h"
-#include "status/GuiInvoker.h"
-#include "status/RunningRequests.h"
-#include "status/ServerAddress.h"
 #include "status/StatusPage.h"
-#include "status/WorkerThreads.h"
+#include "worker/RunningRequests.h"
+#include "worker/ServerAddress.h"
 
-#include <exception>
 #include <memory>
 
 namespace vexrem {
@@ -33,70 +28,45 @@ std::string URLEncode(const std::string& s) {
 
 TDranSeiThread::TDranSeiThread(std::string userName, THttpClient& client, bool forced,
                                DranbinHandler handler, GuiInvoker& invoker, std::string serverBase)
-    : userName_(std::move(userName)), client_(client), forced_(forced),
-      handler_(std::move(handler)), invoker_(invoker), serverBase_(std::move(serverBase)) {}
+    : forced_(forced), handler_(std::move(handler)),
+      worker_({DranCheckRunning, RunningRequests, client, invoker},
+              serverBase + "/dran.php?login=" + URLEncode(userName), Steps()) {}
 
-void TDranSeiThread::Fetch(std::string& page) {
-    const std::string url = serverBase_ + "/dran.php?login=" + URLEncode(userName_);
-    // The buffer is ours; the client only writes into it during the GET.
-    std::string buffer;
-    {
-        auto entry = RunningRequests.Enter();
-        client_.Get(url, buffer);
-    }
-    page = std::move(buffer);
+CheckSteps TDranSeiThread::Steps() {
+    CheckSteps steps;
+    steps.evaluate = [this](std::string page) {
+        result_.Count = GetDranCount(page);
+        if (result_.Count == 1) {
+            result_.GID = GetDranGID(page);
+        }
+        result_.Text = std::move(page);
+    };
+    steps.fail = [this](const std::string& text) {
+        result_ = rDranbinInfo{};
+        result_.Error = true;
+        result_.Text = text;
+    };
+    steps.handOver = [this] {
+        handler_(result_, forced_);
+    };
+    // An evaluation fails only for want of memory on a huge page and the like;
+    // its message would tell the user nothing.
+    steps.unknownFailure = "Auswertung der Statusseite fehlgeschlagen";
+    steps.evaluationMessages = false;
+    return steps;
 }
 
 void TDranSeiThread::Execute() {
-    // Whatever happens below, a new check must be possible afterwards.
-    struct ClearRunning {
-        ~ClearRunning() { DranCheckRunning = false; }
-    } clearRunning;
-
-    try {
-        std::string page;
-        try {
-            Fetch(page);
-        } catch (const std::exception& e) {
-            result_.Error = true;
-            result_.Text = FailureText(e.what());
-        }
-        if (!result_.Error) {
-            result_.Count = GetDranCount(page);
-            if (result_.Count == 1) {
-                result_.GID = GetDranGID(page);
-            }
-            result_.Text = std::move(page);
-        }
-    } catch (...) {
-        // Out of memory while evaluating a huge page and the like.
-        result_ = rDranbinInfo{};
-        result_.Error = true;
-        result_.Text = "Auswertung der Statusseite fehlgeschlagen";
-    }
-
-    try {
-        const rDranbinInfo& info = result_;
-        const bool forced = forced_;
-        invoker_.Invoke([&] { handler_(info, forced); });
-    } catch (...) {
-        // A failing handler must not take the worker (and the program) down.
-    }
+    worker_.Execute();
 }
 
 void StartDranCheck(const std::string& userName, THttpClient& client, bool forced,
                     DranbinHandler handler, GuiInvoker& invoker, TWorkerThreads& workers,
                     const std::string& serverBase) {
-    DranCheckRunning = true;
     auto worker =
         std::make_shared<TDranSeiThread>(userName, client, forced, std::move(handler), invoker,
                                          serverBase.empty() ? GameServerBase() : serverBase);
-    try {
-        workers.Start([worker] { worker->Execute(); });
-    } catch (...) {
-        DranCheckRunning = false; // no thread: nobody else would clear it
-        throw;
-    }
+    StartCheck(DranCheckRunning, workers, [worker] { worker->Execute(); });
 }
 
 } // namespace vexrem

@@ -3,6 +3,7 @@
 // due, evaluates the page and hands the result to the GUI thread.
 
 #include "status/DranbinInfo.h"
+#include "worker/CheckWorker.h"
 
 #include <functional>
 #include <string>
@@ -24,6 +25,9 @@ class TDranSeiThread {
 public:
     TDranSeiThread(std::string userName, THttpClient& client, bool forced, DranbinHandler handler,
                    GuiInvoker& invoker, std::string serverBase);
+    // The worker's steps refer to this object.
+    TDranSeiThread(const TDranSeiThread&) = delete;
+    TDranSeiThread& operator=(const TDranSeiThread&) = delete;
 
     // The thread body. Catches everything; clears DranCheckRunning last.
     void Execute();
@@ -31,15 +35,12 @@ public:
     const rDranbinInfo& Result() const { return result_; }
 
 private:
-    void Fetch(std::string& page);
+    CheckSteps Steps();
 
-    std::string userName_;
-    THttpClient& client_;
     bool forced_;
     DranbinHandler handler_;
-    GuiInvoker& invoker_;
-    std::string serverBase_;
     rDranbinInfo result_;
+    TCheckWorker worker_; // last: its steps use the members above
 };
 
 // Sets DranCheckRunning and starts a worker for userName on workers. GUI

@@ -1,7 +1,7 @@
 #include "status/GameLinks.h"
 
 #include "platform/Platform.h"
-#include "status/ServerAddress.h"
+#include "worker/ServerAddress.h"
 
 namespace vexrem {
 

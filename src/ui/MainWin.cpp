@@ -3,10 +3,10 @@
 
 #include "config/Config.h"
 #include "platform/Platform.h"
-#include "status/RunningRequests.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/IniFileLine.h"
 #include "ui/PlainText.h"
+#include "worker/RunningRequests.h"
 
 #include <QApplication>
 #include <QCloseEvent>

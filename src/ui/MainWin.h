@@ -6,10 +6,10 @@
 
 #include "net/HttpClient.h"
 #include "status/DranbinInfo.h"
-#include "status/WorkerThreads.h"
 #include "ui/QtGuiInvoker.h"
 #include "ui/SettingsPages.h"
 #include "ui/TrayIcons.h"
+#include "worker/WorkerThreads.h"
 
 #include <QDialog>
 #include <QLocale>

@@ -1,8 +1,8 @@
 // The check cycle: when a status check runs and what each result does.
 #include "config/Config.h"
 #include "status/DranSeiThread.h"
-#include "status/RunningRequests.h"
 #include "ui/MainWin.h"
+#include "worker/RunningRequests.h"
 
 #include <QAction>
 #include <QCheckBox>

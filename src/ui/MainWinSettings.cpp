@@ -2,11 +2,11 @@
 #include "config/Config.h"
 #include "dialogs/TaskDialog.h"
 #include "status/GameLinks.h"
-#include "status/RunningRequests.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/LinkDialogs.h"
 #include "ui/LinkLabel.h"
 #include "ui/MainWin.h"
+#include "worker/RunningRequests.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>

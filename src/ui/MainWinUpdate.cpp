@@ -1,9 +1,9 @@
 // The update check as the main window runs it.
 #include "status/GameLinks.h"
-#include "status/RunningRequests.h"
 #include "ui/MainWin.h"
 #include "ui/PlainText.h"
 #include "update/UpdateThread.h"
+#include "worker/RunningRequests.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -4,7 +4,7 @@
 // window opened by the call runs its own event loop, so the program stays
 // live meanwhile.
 
-#include "status/GuiInvoker.h"
+#include "worker/GuiInvoker.h"
 
 #include <QObject>
 

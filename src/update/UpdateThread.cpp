@@ -1,13 +1,8 @@
 #include "update/UpdateThread.h"
 
-#include "net/HttpClient.h"
-#include "status/FailureText.h"
-#include "status/GuiInvoker.h"
-#include "status/RunningRequests.h"
-#include "status/ServerAddress.h"
-#include "status/WorkerThreads.h"
+#include "worker/RunningRequests.h"
+#include "worker/ServerAddress.h"
 
-#include <exception>
 #include <memory>
 
 namespace vexrem {
@@ -31,49 +26,36 @@ std::string SiteHostName(const std::string& siteBase) {
 
 TUpdateThread::TUpdateThread(THttpClient& client, UpdateHandler onResult, GuiInvoker& invoker,
                              std::string url)
-    : client_(client), onResult_(std::move(onResult)), invoker_(invoker), url_(std::move(url)) {}
+    : onResult_(std::move(onResult)),
+      worker_({UpdateCheckRunning, RunningRequests, client, invoker}, std::move(url), Steps()) {}
+
+CheckSteps TUpdateThread::Steps() {
+    CheckSteps steps;
+    steps.evaluate = [this](std::string body) {
+        ReadVersionList(std::move(body), result_);
+    };
+    // What was read before the failure stays: the page shows it with the text.
+    steps.fail = [this](const std::string& text) {
+        result_.ErrorText = text;
+    };
+    steps.handOver = [this] {
+        onResult_(result_);
+    };
+    steps.unknownFailure = "Unbekannter Fehler";
+    // The list reader's messages say what is wrong with the list.
+    steps.evaluationMessages = true;
+    return steps;
+}
 
 void TUpdateThread::Execute() {
-    // Whatever happens below, a new check must be possible afterwards.
-    struct ClearRunning {
-        ~ClearRunning() { UpdateCheckRunning = false; }
-    } clearRunning;
-
-    result_ = rUpdateResult{};
-    try {
-        std::string body;
-        {
-            // The client is shared with the status worker: hold it for the
-            // download only; parsing needs nothing shared.
-            auto entry = RunningRequests.Enter();
-            client_.Get(url_, body);
-        }
-        ReadVersionList(std::move(body), result_);
-    } catch (const std::exception& e) {
-        result_.ErrorText = FailureText(e.what());
-    } catch (...) {
-        result_.ErrorText = "Unbekannter Fehler";
-    }
-
-    try {
-        const rUpdateResult& result = result_;
-        invoker_.Invoke([&] { onResult_(result); });
-    } catch (...) {
-        // A failing handler must not take the worker (and the program) down.
-    }
+    worker_.Execute();
 }
 
 void StartUpdateCheck(THttpClient& client, UpdateHandler onResult, GuiInvoker& invoker,
                       TWorkerThreads& workers, const std::string& siteBase) {
-    UpdateCheckRunning = true;
     auto worker = std::make_shared<TUpdateThread>(client, std::move(onResult), invoker,
                                                   VersionListUrl(siteBase));
-    try {
-        workers.Start([worker] { worker->Execute(); });
-    } catch (...) {
-        UpdateCheckRunning = false; // no thread: nobody else would clear it
-        throw;
-    }
+    StartCheck(UpdateCheckRunning, workers, [worker] { worker->Execute(); });
 }
 
 } // namespace vexrem

@@ -3,6 +3,7 @@
 // and hands the outcome to the GUI thread.
 
 #include "update/VersionList.h"
+#include "worker/CheckWorker.h"
 
 #include <functional>
 #include <string>
@@ -29,6 +30,9 @@ class TUpdateThread {
 public:
     TUpdateThread(THttpClient& client, UpdateHandler onResult, GuiInvoker& invoker,
                   std::string url);
+    // The worker's steps refer to this object.
+    TUpdateThread(const TUpdateThread&) = delete;
+    TUpdateThread& operator=(const TUpdateThread&) = delete;
 
     // The thread body. Catches everything; clears UpdateCheckRunning last.
     void Execute();
@@ -36,11 +40,11 @@ public:
     const rUpdateResult& Result() const { return result_; }
 
 private:
-    THttpClient& client_;
+    CheckSteps Steps();
+
     UpdateHandler onResult_;
-    GuiInvoker& invoker_;
-    std::string url_;
     rUpdateResult result_;
+    TCheckWorker worker_; // last: its steps use the members above
 };
 
 // Sets UpdateCheckRunning and starts a worker on workers; returns at once.

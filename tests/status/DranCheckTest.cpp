@@ -1,19 +1,14 @@
 #include "net/HttpClient.h"
 #include "status/DranSeiThread.h"
-#include "status/FailureText.h"
-#include "status/GuiInvoker.h"
-#include "status/RunningRequests.h"
-#include "status/ServerAddress.h"
-#include "status/WorkerThreads.h"
 #include "support/FakeHttpServer.h"
-#include "support/TestGuards.h"
+#include "worker/GuiInvoker.h"
+#include "worker/RunningRequests.h"
+#include "worker/WorkerThreads.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <future>
 #include <thread>
 
 namespace vexrem {
@@ -37,21 +32,6 @@ TEST(URLEncode, KeepsDotsDigitsAndAsciiLettersOnly) {
     for (const auto& [in, out] : table) {
         EXPECT_EQ(URLEncode(in), out) << in;
     }
-}
-
-TEST(ServerAddress, EnvironmentOverridesTheDefaults) {
-    test::SetEnv(kGameServerEnv, nullptr);
-    test::SetEnv(kSiteEnv, nullptr);
-    EXPECT_EQ(GameServerBase(), "http://www.vexelfeld.example");
-    EXPECT_EQ(SiteBase(), "http://www.vexreminder.example");
-    test::SetEnv(kGameServerEnv, "http://127.0.0.1:8080/");
-    test::SetEnv(kSiteEnv, "http://127.0.0.1:8081");
-    EXPECT_EQ(GameServerBase(), "http://127.0.0.1:8080");
-    EXPECT_EQ(SiteBase(), "http://127.0.0.1:8081");
-    test::SetEnv(kGameServerEnv, "");
-    EXPECT_EQ(GameServerBase(), "http://www.vexelfeld.example");
-    test::SetEnv(kGameServerEnv, nullptr);
-    test::SetEnv(kSiteEnv, nullptr);
 }
 
 // A real check against the fake game server, handled on a queued "GUI
@@ -252,16 +232,6 @@ TEST_F(DranCheckTest, TwoWorkersUseTheClientOneAfterTheOther) {
     EXPECT_EQ(server.MaxConcurrent(), 1);
 }
 
-TEST(RunningRequestsGate, EntryLeavesWhenMovedFromAndDestroyed) {
-    {
-        auto first = RunningRequests.Enter();
-        auto moved = std::move(first);
-        EXPECT_FALSE(first);
-        EXPECT_FALSE(RunningRequests.Empty());
-    }
-    EXPECT_TRUE(RunningRequests.Empty());
-}
-
 // --- program end ---------------------------------------------------------------------
 
 TEST_F(DranCheckTest, ShutdownDuringARequestEndsTheWorkerWithoutAResult) {
@@ -291,42 +261,6 @@ TEST_F(DranCheckTest, ShutdownWhileTheResultWaitsForTheGuiThread) {
     EXPECT_FALSE(DranCheckRunning);
     invoker.ProcessPending(); // a late queued call does nothing
     EXPECT_TRUE(deliveries.empty());
-}
-
-// --- hand-over ------------------------------------------------------------------------
-
-TEST(GuiInvokers, RefuseAfterShutdownAndPassExceptionsBack) {
-    DirectGuiInvoker direct;
-    int runs = 0;
-    EXPECT_TRUE(direct.Invoke([&] { ++runs; }));
-    EXPECT_THROW(direct.Invoke([] { throw std::runtime_error("x"); }), std::runtime_error);
-    direct.Shutdown();
-    EXPECT_FALSE(direct.Invoke([&] { ++runs; }));
-    EXPECT_EQ(runs, 1);
-
-    QueuedGuiInvoker queued;
-    auto caller = std::async(std::launch::async, [&] {
-        return queued.Invoke([] { throw std::logic_error("from the handler"); });
-    });
-    while (queued.WaitAndProcess(20ms) == 0) {
-    }
-    EXPECT_THROW(caller.get(), std::logic_error);
-}
-
-TEST(GuiInvokers, CallRunningOnTheGuiThreadIsWaitedForDespiteShutdown) {
-    QueuedGuiInvoker queued;
-    std::atomic<bool> finished{false};
-    auto caller = std::async(std::launch::async, [&] {
-        return queued.Invoke([&] {
-            queued.Shutdown(); // e.g. the user quits from a modal popup
-            std::this_thread::sleep_for(50ms);
-            finished = true;
-        });
-    });
-    while (queued.WaitAndProcess(20ms) == 0) {
-    }
-    EXPECT_TRUE(caller.get());
-    EXPECT_TRUE(finished);
 }
 
 } // namespace

@@ -2,10 +2,10 @@
 // a fake game server.
 #include "MainWinFixture.h"
 
-#include "status/RunningRequests.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/Popup.h"
 #include "update/VersionList.h"
+#include "worker/RunningRequests.h"
 
 #include <QAction>
 #include <QCheckBox>

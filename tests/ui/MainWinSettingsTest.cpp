@@ -2,7 +2,7 @@
 // change, what "Übernehmen" puts into effect, and what closing the window asks.
 #include "MainWinFixture.h"
 
-#include "status/RunningRequests.h"
+#include "worker/RunningRequests.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,9 +2,9 @@
 // on popup, balloon, tray icon and tray menu send the player.
 #include "MainWinFixture.h"
 
-#include "status/RunningRequests.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/Popup.h"
+#include "worker/RunningRequests.h"
 
 #include <QAction>
 #include <QApplication>

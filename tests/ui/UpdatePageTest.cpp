@@ -3,8 +3,8 @@
 #include "MainWinFixture.h"
 
 #include "status/GameLinks.h"
-#include "status/RunningRequests.h"
-#include "status/ServerAddress.h"
+#include "worker/RunningRequests.h"
+#include "worker/ServerAddress.h"
 
 #include <QLabel>
 #include <QPushButton>

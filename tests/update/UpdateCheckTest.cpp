@@ -2,11 +2,11 @@
 // thread" (the test's main thread), as the program does it.
 #include "net/HttpClient.h"
 #include "status/DranSeiThread.h"
-#include "status/GuiInvoker.h"
-#include "status/RunningRequests.h"
-#include "status/WorkerThreads.h"
 #include "support/FakeHttpServer.h"
 #include "update/UpdateThread.h"
+#include "worker/GuiInvoker.h"
+#include "worker/RunningRequests.h"
+#include "worker/WorkerThreads.h"
 
 #include <gtest/gtest.h>
 

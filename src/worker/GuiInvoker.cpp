@@ -1,4 +1,4 @@
-#include "status/GuiInvoker.h"
+#include "worker/GuiInvoker.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "status/WorkerThreads.h"
+#include "worker/WorkerThreads.h"
 
 namespace vexrem {
 

@@ -1,4 +1,4 @@
-#include "status/RunningRequests.h"
+#include "worker/RunningRequests.h"
 
 namespace vexrem {
 

@@ -1,4 +1,4 @@
-#include "status/ServerAddress.h"
+#include "worker/ServerAddress.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "status/FailureText.h"
+#include "worker/FailureText.h"
 
 #include "platform/Platform.h"
 

@@ -36,12 +36,26 @@ void ShowMessage(const std::string& text) {
     }
 }
 
+template <class... F> struct Overloaded : F... { using F::operator()...; };
+
 // The INI file below a special folder: <folder>/VexelReminder/vexrem.ini.
 std::string IniPathIn(int csidl) {
     return GetSpecialFolderPath(csidl) + PathDelim + IniFolderName + PathDelim + IniFileName;
 }
 
 } // namespace
+
+ConfigSettings::ConfigSettings() {
+    for (const SettingEntry& e : SettingsTable) {
+        std::visit(Overloaded{
+                       [&](const TextSetting& t) { this->*t.field = t.def; },
+                       [&](const IntegerSetting& i) { this->*i.field = i.def; },
+                       [&](const FlagSetting& f) { this->*f.field = f.def(); },
+                       [&](const PasswordSetting& p) { (this->*p.field).clear(); },
+                   },
+                   e.setting);
+    }
+}
 
 bool ReducedColorsByDefault() {
     return NotNativeEnvironment && DetectedEnvironment == EnvironmentKind::WINE;
@@ -82,43 +96,26 @@ void tConfig::SetDefaults() {
     static_cast<ConfigSettings&>(*this) = ConfigSettings{};
 }
 
+// Reading has no effects besides the value, so the table's order serves
+// loading as well as saving.
 void tConfig::LoadFromIni() {
-    const ConfigSettings d;
     const TIniFile& ini = *ini_;
     const std::string& s = sectionName_;
-    const auto readInt = [&](const char* key, int def, int lo, int hi) {
-        return std::clamp(ini.ReadInteger(s, key, def), lo, hi);
-    };
-
-    UserName = ini.ReadString(s, "UserName", d.UserName);
-    Interval = readInt("Interval", d.Interval, 20, 1800);
-    Active = ini.ReadBool(s, "Active", d.Active);
-    ShowBalloon = ini.ReadBool(s, "ShowBalloon", d.ShowBalloon);
-    BalloonCaption = ini.ReadString(s, "BalloonCaption", d.BalloonCaption);
-    BalloonText = ini.ReadString(s, "BalloonText", d.BalloonText);
-    BalloonTimeout = readInt("BalloonTimeout", d.BalloonTimeout, 1, 10);
-    gotoGameOnBalloonClick = ini.ReadBool(s, "gotoGameOnBalloonClick", d.gotoGameOnBalloonClick);
-    ToolTipText = ini.ReadString(s, "TooltipText", d.ToolTipText);
-    ToolTipTextNDran = ini.ReadString(s, "TooltipTextNDran", d.ToolTipTextNDran);
-    StartupCheck = ini.ReadBool(s, "StartupCheck", d.StartupCheck);
-    StartupDelay = readInt("StartupDelay", d.StartupDelay, 1, 60);
-    ShowPopup = ini.ReadBool(s, "ShowPopup", d.ShowPopup);
-    PopupCaption = ini.ReadString(s, "PopupCaption", d.PopupCaption);
-    PopupMessage = ini.ReadString(s, "PopupMessage", d.PopupMessage);
-    HindaText = ini.ReadString(s, "HindaText", d.HindaText);
-    PopupDelay1 = readInt("PopupDelay1", d.PopupDelay1, 1, 3600);
-    PopupDelay2 = readInt("PopupDelay2", d.PopupDelay2, 1, 3600);
-    UseProxy = ini.ReadBool(s, "UseProxy", d.UseProxy);
-    ProxyServer = ini.ReadString(s, "ProxyServer", d.ProxyServer);
-    ProxyPort = readInt("ProxyPort", d.ProxyPort, 0, 65535);
-    ProxyAuth = ini.ReadBool(s, "ProxyAuth", d.ProxyAuth);
-    ProxyUsername = ini.ReadString(s, "ProxyUsername", d.ProxyUsername);
-    ProxyPassword = UnscramblePassword(ini.ReadString(s, "ProxyPassword", ""));
-    UseZavazuzeza = ini.ReadBool(s, "UseZavazuzeza", d.UseZavazuzeza);
-    TrayIconModeNormal = ini.ReadBool(s, "TrayIconModeNormal", d.TrayIconModeNormal);
-    TrayIconBlinkOnError = ini.ReadBool(s, "TrayIconBlinkOnError", d.TrayIconBlinkOnError);
-    TrayIconBlinkSpeed = readInt("TrayIconBlinkSpeed", d.TrayIconBlinkSpeed, 500, 2000);
-    TrayIconReducedColors = ini.ReadBool(s, "TrayIconReducedColors", d.TrayIconReducedColors);
+    for (const SettingEntry& e : SettingsTable) {
+        std::visit(
+            Overloaded{
+                [&](const TextSetting& t) { this->*t.field = ini.ReadString(s, e.key, t.def); },
+                [&](const IntegerSetting& i) {
+                    this->*i.field = std::clamp(ini.ReadInteger(s, e.key, i.def), i.min, i.max);
+                },
+                [&](const FlagSetting& f) { this->*f.field = ini.ReadBool(s, e.key, f.def()); },
+                // A stored form too short to hold a password reads as none.
+                [&](const PasswordSetting& p) {
+                    this->*p.field = UnscramblePassword(ini.ReadString(s, e.key, ""));
+                },
+            },
+            e.setting);
+    }
 }
 
 namespace {
@@ -152,35 +149,18 @@ void tConfig::SaveToIni() {
     // leaves the settings of the last save whole, never half old, half new.
     TIniBatch ini(*ini_);
     const std::string& s = sectionName_;
-    ini.WriteString(s, "UserName", UserName);
-    ini.WriteInteger(s, "Interval", Interval);
-    ini.WriteBool(s, "Active", Active);
-    ini.WriteBool(s, "ShowBalloon", ShowBalloon);
-    ini.WriteString(s, "BalloonCaption", BalloonCaption);
-    ini.WriteString(s, "BalloonText", BalloonText);
-    ini.WriteInteger(s, "BalloonTimeout", BalloonTimeout);
-    ini.WriteBool(s, "gotoGameOnBalloonClick", gotoGameOnBalloonClick);
-    ini.WriteString(s, "TooltipText", ToolTipText);
-    ini.WriteString(s, "TooltipTextNDran", ToolTipTextNDran);
-    ini.WriteBool(s, "StartupCheck", StartupCheck);
-    ini.WriteInteger(s, "StartupDelay", StartupDelay);
-    ini.WriteBool(s, "ShowPopup", ShowPopup);
-    ini.WriteString(s, "PopupCaption", PopupCaption);
-    ini.WriteString(s, "PopupMessage", PopupMessage);
-    ini.WriteString(s, "HindaText", HindaText);
-    ini.WriteBool(s, "UseProxy", UseProxy);
-    ini.WriteString(s, "ProxyServer", ProxyServer);
-    ini.WriteInteger(s, "ProxyPort", ProxyPort);
-    ini.WriteBool(s, "ProxyAuth", ProxyAuth);
-    ini.WriteString(s, "ProxyUsername", ProxyUsername);
-    ini.WriteString(s, "ProxyPassword", ScramblePassword(ProxyPassword));
-    ini.WriteBool(s, "UseZavazuzeza", UseZavazuzeza);
-    ini.WriteInteger(s, "PopupDelay1", PopupDelay1);
-    ini.WriteInteger(s, "PopupDelay2", PopupDelay2);
-    ini.WriteBool(s, "TrayIconModeNormal", TrayIconModeNormal);
-    ini.WriteBool(s, "TrayIconBlinkOnError", TrayIconBlinkOnError);
-    ini.WriteInteger(s, "TrayIconBlinkSpeed", TrayIconBlinkSpeed);
-    ini.WriteBool(s, "TrayIconReducedColors", TrayIconReducedColors);
+    for (const SettingEntry& e : SettingsTable) {
+        std::visit(Overloaded{
+                       [&](const TextSetting& t) { ini.WriteString(s, e.key, this->*t.field); },
+                       [&](const IntegerSetting& i) { ini.WriteInteger(s, e.key, this->*i.field); },
+                       [&](const FlagSetting& f) { ini.WriteBool(s, e.key, this->*f.field); },
+                       // An empty password is written as the empty value.
+                       [&](const PasswordSetting& p) {
+                           ini.WriteString(s, e.key, ScramblePassword(this->*p.field));
+                       },
+                   },
+                   e.setting);
+    }
     ini.Commit();
 }
 

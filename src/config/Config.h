@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <variant>
 
 namespace vexrem {
 
@@ -16,38 +17,115 @@ namespace vexrem {
 // processor examined tells.
 bool ReducedColorsByDefault();
 
-// Every setting, initialised to its default. Names are the INI keys, except
-// ToolTipText / ToolTipTextNDran, stored as TooltipText / TooltipTextNDran.
+// Every setting. Names are the INI keys, except ToolTipText /
+// ToolTipTextNDran, stored as TooltipText / TooltipTextNDran. Construction
+// gives every setting its default from SettingsTable.
 struct ConfigSettings {
-    std::string UserName = "pim";
-    int Interval = 120;
-    bool Active = false;
-    bool ShowBalloon = true;
-    std::string BalloonCaption = "Vexelfeld";
-    std::string BalloonText = "Dran bei %d Spiel(en).";
-    int BalloonTimeout = 10;
-    bool gotoGameOnBalloonClick = true;
-    std::string ToolTipText = "Dran bei %d Spielen.";
-    std::string ToolTipTextNDran = "Bei keinem Spiel dran.";
-    bool StartupCheck = false;
-    int StartupDelay = 5;
-    bool ShowPopup = false;
-    std::string PopupCaption = "VexelReminder";
-    std::string PopupMessage = "Du bist bei %d Spiel(en) dran!";
-    std::string HindaText = "Hin da!";
-    int PopupDelay1 = 300;
-    int PopupDelay2 = 900;
-    bool UseProxy = false;
-    std::string ProxyServer = "proxy.example.net";
-    int ProxyPort = 8080;
-    bool ProxyAuth = false;
+    ConfigSettings();
+
+    std::string UserName;
+    int Interval{};
+    bool Active{};
+    bool ShowBalloon{};
+    std::string BalloonCaption;
+    std::string BalloonText;
+    int BalloonTimeout{};
+    bool gotoGameOnBalloonClick{};
+    std::string ToolTipText;
+    std::string ToolTipTextNDran;
+    bool StartupCheck{};
+    int StartupDelay{};
+    bool ShowPopup{};
+    std::string PopupCaption;
+    std::string PopupMessage;
+    std::string HindaText;
+    int PopupDelay1{};
+    int PopupDelay2{};
+    bool UseProxy{};
+    std::string ProxyServer;
+    int ProxyPort{};
+    bool ProxyAuth{};
     std::string ProxyUsername;
     std::string ProxyPassword; // plain in memory, scrambled in the file
-    bool UseZavazuzeza = true;
-    bool TrayIconModeNormal = true;
-    bool TrayIconBlinkOnError = false;
-    int TrayIconBlinkSpeed = 1000;
-    bool TrayIconReducedColors = ReducedColorsByDefault();
+    bool UseZavazuzeza{};
+    bool TrayIconModeNormal{};
+    bool TrayIconBlinkOnError{};
+    int TrayIconBlinkSpeed{};
+    bool TrayIconReducedColors{};
+};
+
+// How a setting is held in the file, with its default.
+// Text as it is; read trimmed, at most 2047 bytes.
+struct TextSetting {
+    std::string ConfigSettings::*field;
+    const char* def;
+};
+// A number in decimal; read also as 0x hex, put into min..max.
+struct IntegerSetting {
+    int ConfigSettings::*field;
+    int def;
+    int min;
+    int max;
+};
+// "0" or "1"; any number other than 0 reads as true. The default is a
+// function because one depends on the environment detected at start.
+struct FlagSetting {
+    bool ConfigSettings::*field;
+    bool (*def)();
+};
+// Text scrambled in the file; empty by default.
+struct PasswordSetting {
+    std::string ConfigSettings::*field;
+};
+
+struct SettingEntry {
+    const char* key;
+    std::variant<TextSetting, IntegerSetting, FlagSetting, PasswordSetting> setting;
+};
+
+constexpr bool FlagOn() {
+    return true;
+}
+constexpr bool FlagOff() {
+    return false;
+}
+
+// Every setting, once, in the order a save writes them (so a new file lists
+// them in this order). Defaults, load (with its bounds) and save all go
+// through this table: a new setting is a field above and a line here. Only
+// two settings are not plain: ProxyPassword is scrambled in the file, and the
+// default of TrayIconReducedColors depends on the environment.
+inline constexpr SettingEntry SettingsTable[] = {
+    {"UserName", TextSetting{&ConfigSettings::UserName, "pim"}},
+    {"Interval", IntegerSetting{&ConfigSettings::Interval, 120, 20, 1800}},
+    {"Active", FlagSetting{&ConfigSettings::Active, FlagOff}},
+    {"ShowBalloon", FlagSetting{&ConfigSettings::ShowBalloon, FlagOn}},
+    {"BalloonCaption", TextSetting{&ConfigSettings::BalloonCaption, "Vexelfeld"}},
+    {"BalloonText", TextSetting{&ConfigSettings::BalloonText, "Dran bei %d Spiel(en)."}},
+    {"BalloonTimeout", IntegerSetting{&ConfigSettings::BalloonTimeout, 10, 1, 10}},
+    {"gotoGameOnBalloonClick", FlagSetting{&ConfigSettings::gotoGameOnBalloonClick, FlagOn}},
+    {"TooltipText", TextSetting{&ConfigSettings::ToolTipText, "Dran bei %d Spielen."}},
+    {"TooltipTextNDran", TextSetting{&ConfigSettings::ToolTipTextNDran, "Bei keinem Spiel dran."}},
+    {"StartupCheck", FlagSetting{&ConfigSettings::StartupCheck, FlagOff}},
+    {"StartupDelay", IntegerSetting{&ConfigSettings::StartupDelay, 5, 1, 60}},
+    {"ShowPopup", FlagSetting{&ConfigSettings::ShowPopup, FlagOff}},
+    {"PopupCaption", TextSetting{&ConfigSettings::PopupCaption, "VexelReminder"}},
+    {"PopupMessage", TextSetting{&ConfigSettings::PopupMessage, "Du bist bei %d Spiel(en) dran!"}},
+    {"HindaText", TextSetting{&ConfigSettings::HindaText, "Hin da!"}},
+    {"UseProxy", FlagSetting{&ConfigSettings::UseProxy, FlagOff}},
+    {"ProxyServer", TextSetting{&ConfigSettings::ProxyServer, "proxy.example.net"}},
+    {"ProxyPort", IntegerSetting{&ConfigSettings::ProxyPort, 8080, 0, 65535}},
+    {"ProxyAuth", FlagSetting{&ConfigSettings::ProxyAuth, FlagOff}},
+    {"ProxyUsername", TextSetting{&ConfigSettings::ProxyUsername, ""}},
+    {"ProxyPassword", PasswordSetting{&ConfigSettings::ProxyPassword}},
+    {"UseZavazuzeza", FlagSetting{&ConfigSettings::UseZavazuzeza, FlagOn}},
+    {"PopupDelay1", IntegerSetting{&ConfigSettings::PopupDelay1, 300, 1, 3600}},
+    {"PopupDelay2", IntegerSetting{&ConfigSettings::PopupDelay2, 900, 1, 3600}},
+    {"TrayIconModeNormal", FlagSetting{&ConfigSettings::TrayIconModeNormal, FlagOn}},
+    {"TrayIconBlinkOnError", FlagSetting{&ConfigSettings::TrayIconBlinkOnError, FlagOff}},
+    {"TrayIconBlinkSpeed", IntegerSetting{&ConfigSettings::TrayIconBlinkSpeed, 1000, 500, 2000}},
+    {"TrayIconReducedColors",
+     FlagSetting{&ConfigSettings::TrayIconReducedColors, ReducedColorsByDefault}},
 };
 
 class tConfig : public ConfigSettings {

@@ -4,9 +4,14 @@
 
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 #include <optional>
 #include <ostream>
+#include <set>
+#include <variant>
+#include <vector>
 
 namespace vexrem::test {
 namespace {
@@ -208,6 +213,42 @@ TEST_F(ReducedColorsDefault, StoredValueWinsUnderWine) {
     WriteFileBytes(CommonIni(), "[tester]\nTrayIconReducedColors=0\n");
     tConfig config;
     EXPECT_FALSE(config.TrayIconReducedColors);
+}
+
+// The table is the one list of settings: a key or field given twice makes
+// two settings share one, a default outside its bounds changes at the first
+// reload.
+TEST(SettingsTable, EveryKeyAndFieldOnceAndDefaultsWithinBounds) {
+    std::set<std::string> keys;
+    std::vector<std::string ConfigSettings::*> texts;
+    std::vector<int ConfigSettings::*> integers;
+    std::vector<bool ConfigSettings::*> flags;
+    for (const SettingEntry& e : SettingsTable) {
+        std::string key = e.key;
+        std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) {
+            return static_cast<char>(std::tolower(c)); // the file's keys ignore case
+        });
+        EXPECT_TRUE(keys.insert(key).second) << e.key;
+        if (const auto* t = std::get_if<TextSetting>(&e.setting)) {
+            texts.push_back(t->field);
+        } else if (const auto* p = std::get_if<PasswordSetting>(&e.setting)) {
+            texts.push_back(p->field);
+        } else if (const auto* f = std::get_if<FlagSetting>(&e.setting)) {
+            flags.push_back(f->field);
+        } else {
+            const auto& i = std::get<IntegerSetting>(e.setting);
+            integers.push_back(i.field);
+            EXPECT_TRUE(i.min <= i.def && i.def <= i.max) << e.key;
+        }
+    }
+    const auto eachOnce = [](const auto& fields) {
+        return std::all_of(fields.begin(), fields.end(), [&](const auto& f) {
+            return std::count(fields.begin(), fields.end(), f) == 1;
+        });
+    };
+    EXPECT_TRUE(eachOnce(texts));
+    EXPECT_TRUE(eachOnce(integers));
+    EXPECT_TRUE(eachOnce(flags));
 }
 
 struct ParseCase {

@@ -2,6 +2,7 @@
 
 #include "ui/LinkLabel.h"
 #include "ui/PlatformTexts.h"
+#include "ui/SpinEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -90,7 +91,7 @@ QSpinBox* makeSpin(QWidget* parent, const char* name, QLabel*& label, const QStr
                    int minimum, int maximum, int step = 1) {
     const QByteArray labelName = QByteArray(name) + "Label";
     label = makeLabel(parent, labelName.constData(), caption);
-    auto* spin = named(new QSpinBox(parent), name);
+    auto* spin = named(new SpinEdit(parent), name);
     spin->setRange(minimum, maximum);
     spin->setSingleStep(step);
     spin->setFixedWidth(kSpinWidth);

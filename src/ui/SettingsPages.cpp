@@ -17,11 +17,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -102,6 +104,22 @@ QSpinBox* makeSpin(QWidget* parent, const char* name, QLabel*& label, const QStr
     label->setBuddy(spin);
     return spin;
 }
+
+// The password field shows a "*" for each character, on every system,
+// rather than the style's own mask character (a bullet in most styles).
+class StarPasswordStyle : public QProxyStyle {
+public:
+    // Otherwise drawn like the application's style.
+    StarPasswordStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) {
+            return '*';
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 // Gives the window the size of its contents and pins it there, so it has
 // no resizable border. Done again at the first showing, when the style and
@@ -262,6 +280,10 @@ void TMainWinUi::setupUi(QDialog* mainWin) {
             leProxyPassword = makeEdit(gbProxy, "leProxyPassword", leProxyPasswordLabel,
                                        QStringLiteral("Passwort"));
             leProxyPassword->setEchoMode(QLineEdit::Password);
+            // Owned by the field; the field forgets a style that is deleted.
+            auto* starStyle = new StarPasswordStyle();
+            starStyle->setParent(leProxyPassword);
+            leProxyPassword->setStyle(starStyle);
 
             g->addWidget(cbUseProxy, 0, 0, 1, 2);
             g->addWidget(leProxyServerLabel, 1, 0);

@@ -182,7 +182,7 @@ void TMainWin::SetTrayState(int n, const std::string& errorText) {
         if (!Config->TrayIconBlinkOnError) {
             SetTrayIndex(TrayImageRed);
         }
-        SetTrayTip(QStringLiteral("Fehler (") + QString::fromLocal8Bit(errorText) +
+        SetTrayTip(QStringLiteral("Fehler (") + NeutralizeBidi(QString::fromLocal8Bit(errorText)) +
                    QStringLiteral(")"));
     } else if (n == 0) {
         SetTrayIndex(TrayImageYellow);

@@ -1,5 +1,6 @@
 #include "ui/SettingsPages.h"
 
+#include "ui/ElidedLabel.h"
 #include "ui/LinkLabel.h"
 #include "ui/PlatformTexts.h"
 #include "ui/SpinEdit.h"
@@ -603,7 +604,8 @@ void TMainWinUi::setupUi(QDialog* mainWin) {
             labCurrVer = makeLabel(gbUpdResult, "labCurrVer", QStringLiteral("Version:"));
             labMyVersion = makeLabel(gbUpdResult, "labMyVersion", QStringLiteral("---"));
             labActverText = makeLabel(gbUpdResult, "labActverText", QStringLiteral("Aktuelle:"));
-            labActver = makeLabel(gbUpdResult, "labActver", QStringLiteral("---"));
+            // The newest version as the site writes it: cut to fit.
+            labActver = named(new ElidedLabel(QStringLiteral("---"), gbUpdResult), "labActver");
             labNews = makeLabel(gbUpdResult, "labNews",
                                 QStringLiteral("Neuerungen in aktuelleren Versionen:"));
             tvFeatures = named(new QTreeWidget(gbUpdResult), "tvFeatures");

@@ -35,8 +35,11 @@ int main(int argc, char** argv) {
             QApplication::setQuitOnLastWindowClosed(false);
             app.setProperty("internalBuild", kInternalBuild);
 
+            // Logout and SIGTERM end the run in order, also while the main
+            // window is being made.
+            vexrem::SessionEnd sessionEnd;
             vexrem::TMainWin mainWin;
-            vexrem::SessionEnd sessionEnd(mainWin); // logout and SIGTERM end the run in order
+            sessionEnd.Attach(mainWin);
             exitCode = QApplication::exec();
             mainWin.Shutdown();
             // Saved first, while nothing can hold it up, so that a session

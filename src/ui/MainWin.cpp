@@ -273,6 +273,7 @@ void TMainWin::Shutdown() {
     timerErrorIconTest_.stop();
     timerClientConfig_.stop();
     timerTrayWatch_.stop();
+    timerTrayClick_.stop();
     hide();
     if (tray_ != nullptr) {
         tray_->hide();

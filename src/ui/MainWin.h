@@ -167,6 +167,7 @@ private:
     void ConfigureHttpClient();
     void TryConfigureHttpClient();
     void WatchForTray();
+    void TrayIconActivated(int reason); // a QSystemTrayIcon::ActivationReason
     // Runs fn; an error it raises is shown in the general error box and the
     // program goes on.
     void ReportErrors(const std::function<void()>& fn);
@@ -192,6 +193,7 @@ private:
     QTimer timerPopup_;
     QTimer timerClientConfig_; // retries a deferred client set-up
     QTimer timerTrayWatch_;    // waits for a tray to appear
+    QTimer timerTrayClick_;    // a click on the icon, until no double click can follow
 
     bool sessionEnding_ = false;
     bool settingsShown_ = false;

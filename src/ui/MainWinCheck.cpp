@@ -2,6 +2,7 @@
 #include "config/Config.h"
 #include "status/DranSeiThread.h"
 #include "ui/MainWin.h"
+#include "ui/PlainText.h"
 #include "worker/RunningRequests.h"
 
 #include <QAction>
@@ -56,7 +57,8 @@ void TMainWin::HandleDranbinInfo(const rDranbinInfo& info, bool forced) {
         if (forced) {
             QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"),
                             QStringLiteral("Die Abfrage ergab einen Fehler: \"") +
-                                QString::fromLocal8Bit(info.Text) + QStringLiteral("\""),
+                                NeutralizeBidi(QString::fromLocal8Bit(info.Text)) +
+                                QStringLiteral("\""),
                             QMessageBox::Ok);
             box.setTextFormat(Qt::PlainText); // the failure text may hold a page's markup
             // Blocks no window of ours: the tray and its menu stay live.
@@ -119,7 +121,7 @@ void TMainWin::SetLastResult(const std::string& s) {
     const QLocale locale;
     const QString time = locale.toString(QTime::currentTime(), TimeOfDayFormat(locale));
     ui_.labLastResultValue->setText(QStringLiteral("[") + time + QStringLiteral("] ") +
-                                    QString::fromLocal8Bit(s));
+                                    NeutralizeBidi(QString::fromLocal8Bit(s)));
 }
 
 void TMainWin::SetActive(bool on) {

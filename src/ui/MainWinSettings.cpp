@@ -41,15 +41,16 @@ int PortOf(const QLineEdit* e) {
     return ok ? port : 8080;
 }
 
-// A spin edit whose text is not a number counts as its minimum.
+// A spin edit whose text is not a number counts as its minimum; one typed
+// past the maximum (the box corrects it only when left) as its maximum.
 int SpinValue(const QSpinBox* s) {
     bool ok = false;
     const QString text = s->cleanText();
-    const int v = text.toInt(&ok);
+    const qlonglong v = text.toLongLong(&ok);
     if (!ok) {
-        return s->minimum();
+        return text.isEmpty() || !text.front().isDigit() ? s->minimum() : s->maximum();
     }
-    return v;
+    return static_cast<int>(std::min<qlonglong>(v, s->maximum()));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "ui/TrayHost.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFont>
 #include <QLabel>
@@ -27,6 +28,8 @@ constexpr int kTrayWatchTicks = 30;
 } // namespace
 
 void TMainWin::CreateTray() {
+    timerTrayClick_.setSingleShot(true);
+    connect(&timerTrayClick_, &QTimer::timeout, this, &TMainWin::NotifyIconClick);
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
     auto add = [this](const char* name, const QString& caption, void (TMainWin::*slot)()) {
@@ -67,21 +70,7 @@ void TMainWin::InstallTrayIcon() {
     tray_ = new QSystemTrayIcon(this);
     tray_->setContextMenu(popupMenu_);
     connect(tray_, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                switch (reason) {
-                case QSystemTrayIcon::Trigger:
-                    NotifyIconClick();
-                    break;
-                case QSystemTrayIcon::DoubleClick:
-                // A StatusNotifierItem host has no double click; its middle
-                // click (SecondaryActivate) reaches the default item instead.
-                case QSystemTrayIcon::MiddleClick:
-                    ffnen1Click();
-                    break;
-                default:
-                    break;
-                }
-            });
+            [this](QSystemTrayIcon::ActivationReason reason) { TrayIconActivated(reason); });
     // A balloon made while waiting for the tray keeps running when it has one
     // on screen (so a click on it still counts); otherwise the new one also
     // has the icon's own message as its fallback.
@@ -93,6 +82,32 @@ void TMainWin::InstallTrayIcon() {
     tray_->setIcon(imageSet_->Icon(trayIndex_));
     tray_->setToolTip(trayTip_);
     tray_->show();
+}
+
+void TMainWin::TrayIconActivated(int reason) {
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        // The first click of a double click comes as a click too: a click acts
+        // only once the system's double-click time has passed without a
+        // second one. A second click within it is the double click (an
+        // XEmbed tray reports both, a StatusNotifierItem host only the clicks).
+        if (timerTrayClick_.isActive()) {
+            timerTrayClick_.stop();
+            ffnen1Click();
+        } else {
+            timerTrayClick_.start(QApplication::doubleClickInterval());
+        }
+        break;
+    case QSystemTrayIcon::DoubleClick:
+    // A StatusNotifierItem host has no double click; its middle click
+    // (SecondaryActivate) reaches the default item instead.
+    case QSystemTrayIcon::MiddleClick:
+        timerTrayClick_.stop();
+        ffnen1Click();
+        break;
+    default:
+        break;
+    }
 }
 
 void TMainWin::WatchForTray() {
@@ -167,7 +182,7 @@ void TMainWin::SetTrayState(int n, const std::string& errorText) {
         if (!Config->TrayIconBlinkOnError) {
             SetTrayIndex(TrayImageRed);
         }
-        SetTrayTip(QStringLiteral("Fehler (") + QString::fromLocal8Bit(errorText) +
+        SetTrayTip(QStringLiteral("Fehler (") + NeutralizeBidi(QString::fromLocal8Bit(errorText)) +
                    QStringLiteral(")"));
     } else if (n == 0) {
         SetTrayIndex(TrayImageYellow);

@@ -40,6 +40,25 @@ void TMainWin::btnUpdateCheckClick() {
     CheckForUpdate();
 }
 
+namespace {
+
+// A text of the version list as it is shown: plain, with its direction
+// controls neutralised.
+QString SiteText(const std::string& bytes) {
+    return NeutralizeBidi(QString::fromLocal8Bit(bytes));
+}
+
+// A tree node for a text of the site; the view cuts it to its width, the hint
+// holds all of it.
+QTreeWidgetItem* AddNode(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text) {
+    auto* node = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
+    node->setText(0, text);
+    node->setToolTip(0, WholeTextHint(text));
+    return node;
+}
+
+} // namespace
+
 void TMainWin::ShowUpdateResult(const rUpdateResult& result) {
     // An entry was met: the list announces an update, even when the entry
     // itself could not be read completely.
@@ -52,29 +71,39 @@ void TMainWin::ShowUpdateResult(const rUpdateResult& result) {
         ui_.imgUpdate->setToolTip(host);
         ui_.labUpdLink->setToolTip(host);
     }
+    // Texts of the site fit their place; the hint holds the whole text.
+    const auto showActver = [this](const QString& text, bool fromSite) {
+        ui_.labActver->setText(text);
+        ui_.labActver->setToolTip(fromSite ? WholeTextHint(text) : QString());
+    };
+    ui_.labUpdResult->setToolTip(QString());
 
     ui_.tvFeatures->clear();
     if (result.Received) {
-        ui_.labActver->setText(QString::fromLocal8Bit(result.NewestVersion));
+        showActver(SiteText(result.NewestVersion), true);
         if (update) {
             for (const tVersionInfo& entry : result.Versions) {
-                auto* node = new QTreeWidgetItem(ui_.tvFeatures);
-                node->setText(0, QString::fromLocal8Bit(entry.Version + " (" + entry.Date + ")"));
+                QTreeWidgetItem* node = AddNode(ui_.tvFeatures, nullptr,
+                                                SiteText(entry.Version) + QStringLiteral(" (") +
+                                                    SiteText(entry.Date) + QStringLiteral(")"));
                 for (const std::string& news : entry.News) {
-                    auto* child = new QTreeWidgetItem(node);
-                    child->setText(0, QString::fromLocal8Bit(news));
+                    AddNode(ui_.tvFeatures, node, SiteText(news));
                 }
+            }
+            // Brought up once for the whole list, not once per entry.
+            if (!result.Versions.empty()) {
                 ShowSettingsWindow();
                 ui_.XPPageControl->setCurrentWidget(ui_.tsUpdate);
             }
         } else {
             ui_.labUpdResult->setText(QString::fromUtf8(kNoUpdateNeeded));
-            ui_.labActver->setText(ui_.labMyVersion->text());
+            showActver(ui_.labMyVersion->text(), false);
         }
     } else {
-        ui_.labActver->setText(QString::fromUtf8(kNoVersionShown));
-        ui_.labUpdResult->setText(QString::fromUtf8(kQueryFailed) +
-                                  QString::fromLocal8Bit(result.ErrorText));
+        showActver(QString::fromUtf8(kNoVersionShown), false);
+        const QString failure = QString::fromUtf8(kQueryFailed) + SiteText(result.ErrorText);
+        ui_.labUpdResult->setText(failure);
+        ui_.labUpdResult->setToolTip(WholeTextHint(failure));
     }
     ui_.btnUpdateCheck->setEnabled(true);
 }

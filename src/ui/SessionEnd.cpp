@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QThread>
 
 #include <iostream>
 
@@ -30,21 +31,21 @@ extern "C" void OnTerminationSignal(int sig) {
 } // namespace
 #endif
 
-SessionEnd::SessionEnd(TMainWin& mainWin) : mainWin_(mainWin) {
+SessionEnd::SessionEnd() {
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-        mainWin_.WMQueryEndSession();
         // Windows may end the process as soon as it has this answer: the
         // settings are written now. The save at the end of the run repeats
         // it when there is still time for one.
+        if (!mainWin_) {
+            SaveSettingsNow();
+            EndSession();
+            return;
+        }
+        mainWin_->WMQueryEndSession();
         SaveSettingsNow();
-        mainWin_.Terminate();
+        mainWin_->Terminate();
     });
-#ifdef _WIN32
-    // Windows asks only top-level windows whether the session may end, and
-    // a process without one is ended unasked. The main window stays hidden
-    // most of the run, so it gets its native window now, without showing it.
-    (void)mainWin_.winId();
-#else
+#ifndef _WIN32
     if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
     }
@@ -58,6 +59,19 @@ SessionEnd::SessionEnd(TMainWin& mainWin) : mainWin_(mainWin) {
         sigaction(sig, &sa, nullptr);
     }
 #endif
+}
+
+void SessionEnd::Attach(TMainWin& mainWin) {
+    mainWin_ = &mainWin;
+#ifdef _WIN32
+    // Windows asks only top-level windows whether the session may end, and
+    // a process without one is ended unasked. The main window stays hidden
+    // most of the run, so it gets its native window now, without showing it.
+    (void)mainWin.winId();
+#endif
+    if (endRequested_) {
+        QMetaObject::invokeMethod(this, &SessionEnd::EndSession, Qt::QueuedConnection);
+    }
 }
 
 SessionEnd::~SessionEnd() {
@@ -82,9 +96,23 @@ void SessionEnd::OnSignal() {
     while (read(g_pipe[0], buf, sizeof buf) > 0) {
     }
 #endif
+    EndSession();
+}
+
+void SessionEnd::EndSession() {
+    if (!mainWin_) {
+        // The window is still being made, and a box it shows runs its own
+        // loop: leave that loop (boxes after it return at once); the run ends
+        // once the window is there.
+        endRequested_ = true;
+        if (QThread::currentThread()->loopLevel() > 0) {
+            QCoreApplication::exit(0);
+        }
+        return;
+    }
     // Like the end of a Windows session: the window may close, the run ends.
-    mainWin_.WMQueryEndSession();
-    mainWin_.Terminate();
+    mainWin_->WMQueryEndSession();
+    mainWin_->Terminate();
 }
 
 void SaveSettingsNow() {

@@ -1,7 +1,9 @@
 #include "ui/SettingsPages.h"
 
+#include "ui/ElidedLabel.h"
 #include "ui/LinkLabel.h"
 #include "ui/PlatformTexts.h"
+#include "ui/SpinEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,11 +18,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -90,7 +94,7 @@ QSpinBox* makeSpin(QWidget* parent, const char* name, QLabel*& label, const QStr
                    int minimum, int maximum, int step = 1) {
     const QByteArray labelName = QByteArray(name) + "Label";
     label = makeLabel(parent, labelName.constData(), caption);
-    auto* spin = named(new QSpinBox(parent), name);
+    auto* spin = named(new SpinEdit(parent), name);
     spin->setRange(minimum, maximum);
     spin->setSingleStep(step);
     spin->setFixedWidth(kSpinWidth);
@@ -101,6 +105,22 @@ QSpinBox* makeSpin(QWidget* parent, const char* name, QLabel*& label, const QStr
     label->setBuddy(spin);
     return spin;
 }
+
+// The password field shows a "*" for each character, on every system,
+// rather than the style's own mask character (a bullet in most styles).
+class StarPasswordStyle : public QProxyStyle {
+public:
+    // Otherwise drawn like the application's style.
+    StarPasswordStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) {
+            return '*';
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 // Gives the window the size of its contents and pins it there, so it has
 // no resizable border. Done again at the first showing, when the style and
@@ -261,6 +281,10 @@ void TMainWinUi::setupUi(QDialog* mainWin) {
             leProxyPassword = makeEdit(gbProxy, "leProxyPassword", leProxyPasswordLabel,
                                        QStringLiteral("Passwort"));
             leProxyPassword->setEchoMode(QLineEdit::Password);
+            // Owned by the field; the field forgets a style that is deleted.
+            auto* starStyle = new StarPasswordStyle();
+            starStyle->setParent(leProxyPassword);
+            leProxyPassword->setStyle(starStyle);
 
             g->addWidget(cbUseProxy, 0, 0, 1, 2);
             g->addWidget(leProxyServerLabel, 1, 0);
@@ -580,7 +604,8 @@ void TMainWinUi::setupUi(QDialog* mainWin) {
             labCurrVer = makeLabel(gbUpdResult, "labCurrVer", QStringLiteral("Version:"));
             labMyVersion = makeLabel(gbUpdResult, "labMyVersion", QStringLiteral("---"));
             labActverText = makeLabel(gbUpdResult, "labActverText", QStringLiteral("Aktuelle:"));
-            labActver = makeLabel(gbUpdResult, "labActver", QStringLiteral("---"));
+            // The newest version as the site writes it: cut to fit.
+            labActver = named(new ElidedLabel(QStringLiteral("---"), gbUpdResult), "labActver");
             labNews = makeLabel(gbUpdResult, "labNews",
                                 QStringLiteral("Neuerungen in aktuelleren Versionen:"));
             tvFeatures = named(new QTreeWidget(gbUpdResult), "tvFeatures");

@@ -7,6 +7,7 @@
 
 // Like a generated form header, this brings in every widget class it names,
 // so users can work with the members directly.
+#include "ui/ElidedLabel.h"
 #include "ui/LinkLabel.h"
 
 #include <QCheckBox>
@@ -140,7 +141,7 @@ struct TMainWinUi {
     QLabel* labCurrVer = nullptr;
     QLabel* labMyVersion = nullptr;
     QLabel* labActverText = nullptr;
-    QLabel* labActver = nullptr;
+    ElidedLabel* labActver = nullptr;
     QLabel* labNews = nullptr;
     QTreeWidget* tvFeatures = nullptr;
     QLabel* labUpdResult = nullptr;      // shares its place with the picture

@@ -169,24 +169,49 @@ TEST_F(ProgramEnd, BeendenEndsAtOnceWithTheUpdateCheckStuckInTheResolver) {
     EXPECT_NE(test::ReadFileBytes(IniPath()).find("UserName=e2e-end\n"), std::string::npos);
 }
 
-TEST_F(ProgramEnd, SigtermEndsAtOnceWhileTheUpdateSiteHoldsOrTheListIsParsed) {
+// SIGTERM while the program is busy or waits for the user: it ends at once
+// and in order (exit code 0).
+TEST_F(ProgramEnd, SigtermEndsAtOnceWhateverTheProgramIsDoing) {
     const std::string hugeList = HugeVersionList();
-    for (const bool hang : {false, true}) {
-        SCOPED_TRACE(hang ? "site never answers" : "huge version list");
+    const struct {
+        const char* what;
+        bool siteHangs;
+        bool settingsUnwritable; // the start shows a box saying so
+    } states[] = {
+        {"update worker parsing a huge list", false, false},
+        {"update site never answers", true, false},
+        {"start-up box: the settings cannot be written", false, true},
+    };
+    for (const auto& state : states) {
+        SCOPED_TRACE(state.what);
         test::FakeHttpServer site;
         test::FakeResponse response = test::FakeResponse::Ok(hugeList);
-        response.hang = hang;
+        response.hang = state.siteHangs;
         site.SetDefault(response);
         env_["VEXREM_SITE"] = site.BaseUrl();
         SeedSettings("StartupCheck=1\n");
+        if (state.settingsUnwritable) {
+            // A folder where the file should be stops root as well.
+            std::filesystem::remove(IniPath());
+            std::filesystem::create_directory(IniPath());
+        }
         Start();
-        ASSERT_TRUE(site.WaitForRequests(1, kWait));
-        std::this_thread::sleep_for(1500ms); // the list is in; the worker reads it
+        if (state.settingsUnwritable) {
+            ASSERT_TRUE(WaitFor([&] {
+                return !desktop_->VisibleWindows("--name", "^VexelReminder$").empty();
+            })) << "no box at the start";
+            std::this_thread::sleep_for(500ms);
+        } else {
+            ASSERT_TRUE(site.WaitForRequests(1, kWait));
+            std::this_thread::sleep_for(1500ms); // the list is in; the worker reads it
+        }
 
         const auto t0 = Clock::now();
         app_->Signal(SIGTERM);
-        ExpectPromptEnd(t0, hang ? "SIGTERM, update site never answers"
-                                 : "SIGTERM, update worker parsing a huge list");
+        ExpectPromptEnd(t0, std::string("SIGTERM, ") + state.what);
+        if (state.settingsUnwritable) {
+            std::filesystem::remove(IniPath());
+        }
     }
 }
 

@@ -249,8 +249,9 @@ TEST_F(SettingsWindowTest, TypingIntoTheIntervalIsSeenBeforeLeavingTheBox) {
 }
 
 // Leaving a spin edit: no number counts as its minimum, a value out of range
-// is corrected into it (not back to the value it held before).
-TEST_F(SettingsWindowTest, ASpinEditLeftWithoutANumberTakesItsMinimum) {
+// is corrected into it (not back to the value it held before). Typing past
+// the maximum is not refused keystroke by keystroke.
+TEST_F(SettingsWindowTest, ASpinEditLeftOutOfRangeTakesTheNearestEnd) {
     StartShown("Interval=300\nPopupDelay1=600\nStartupDelay=5\n");
     using U = TMainWinUi;
     const struct {
@@ -258,13 +259,17 @@ TEST_F(SettingsWindowTest, ASpinEditLeftWithoutANumberTakesItsMinimum) {
         const char* typed; // replaces the whole text
         int left;          // the value after leaving
     } rows[] = {
-        {&U::seIntervall, "", 20},  {&U::seIntervall, "-", 20},  {&U::seIntervall, "5", 20},
-        {&U::sePopupDelay1, "", 1}, {&U::seStartupDelay, "", 1}, {&U::seBalloonTimeout, "", 1},
+        {&U::seIntervall, "", 20},          {&U::seIntervall, "-", 20},
+        {&U::seIntervall, "5", 20},         {&U::sePopupDelay1, "", 1},
+        {&U::seStartupDelay, "", 1},        {&U::seBalloonTimeout, "", 1},
+        {&U::seIntervall, "5000", 1800},    {&U::seStartupDelay, "75", 60},
+        {&U::sePopupDelay2, "99999", 3600},
     };
     for (const auto& row : rows) {
         QSpinBox* spin = win->Ui().*(row.spin);
         SCOPED_TRACE(spin->objectName().toStdString() + " <- '" + row.typed + "'");
-        spin->setValue(spin->maximum()); // not the minimum before
+        // Not the value expected after leaving.
+        spin->setValue(row.left == spin->minimum() ? spin->maximum() : spin->minimum());
         spin->selectAll();
         QTest::keyClick(spin, Qt::Key_Backspace);
         QTest::keyClicks(spin, QString::fromLatin1(row.typed));

@@ -63,7 +63,12 @@ protected:
     }
 
     void ClickBalloon() { emit win->Balloon()->clicked(); }
-    void ClickTrayIcon() { emit win->TrayIcon()->activated(QSystemTrayIcon::Trigger); }
+    // A single click acts once the double-click time has passed without a
+    // second one.
+    void ClickTrayIcon() {
+        emit win->TrayIcon()->activated(QSystemTrayIcon::Trigger);
+        Spin(QApplication::doubleClickInterval() + 100);
+    }
 
     int popups = 0;
 };
@@ -299,11 +304,33 @@ TEST_F(NotificationsTest, TrayClickOpensTheGameOrElseTheList) {
     EXPECT_FALSE(win->isVisible());
 }
 
+// A double click arrives as the tray reports it: a click, then (on X11 a
+// second click and) the double click.
 TEST_F(NotificationsTest, TrayDoubleClickOpensTheSettingsNotTheGame) {
     StartWith("ShowPopup=0\nShowBalloon=0\n");
-    emit win->TrayIcon()->activated(QSystemTrayIcon::DoubleClick);
-    EXPECT_TRUE(win->isVisible());
+    using R = QSystemTrayIcon::ActivationReason;
+    const std::vector<R> sequences[] = {
+        {R::Trigger, R::Trigger, R::DoubleClick}, // XEmbed tray
+        {R::Trigger, R::DoubleClick},             // Windows shell
+        {R::DoubleClick},
+    };
+    for (const auto& sequence : sequences) {
+        SCOPED_TRACE(sequence.size());
+        win->hide();
+        for (const R reason : sequence) {
+            emit win->TrayIcon()->activated(reason);
+        }
+        Spin(QApplication::doubleClickInterval() + 100);
+        EXPECT_TRUE(win->isVisible());
+        EXPECT_TRUE(TakeOpened().empty());
+    }
+    // A single click waits for the double-click time before it acts.
+    win->hide();
+    emit win->TrayIcon()->activated(R::Trigger);
     EXPECT_TRUE(TakeOpened().empty());
+    Spin(QApplication::doubleClickInterval() + 100);
+    EXPECT_EQ(TakeOpened(), std::vector<std::string>{ListUrl()});
+    EXPECT_FALSE(win->isVisible());
 }
 
 // --- a frameset that cannot be written ---------------------------------------------------

@@ -181,8 +181,10 @@ TEST_F(SettingsPagesTest, EditsWithTheirLabelsAndInitialTexts) {
     }
 }
 
-TEST_F(SettingsPagesTest, OnlyThePasswordIsMasked) {
+TEST_F(SettingsPagesTest, OnlyThePasswordIsMaskedWithAStarPerCharacter) {
     EXPECT_EQ(ui.leProxyPassword->echoMode(), QLineEdit::Password);
+    ui.leProxyPassword->setText(QStringLiteral("geheim"));
+    EXPECT_EQ(ui.leProxyPassword->displayText(), "******");
     for (auto* edit : dialog->findChildren<QLineEdit*>()) {
         if (edit != ui.leProxyPassword && edit->parent() != nullptr &&
             qobject_cast<QSpinBox*>(edit->parent()) == nullptr) {

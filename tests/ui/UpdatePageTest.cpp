@@ -6,8 +6,10 @@
 #include "worker/RunningRequests.h"
 #include "worker/ServerAddress.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -127,6 +129,61 @@ TEST_F(UpdatePageTest, NewsTextsArriveWithoutLayout) {
     // The bytes as they are, read in the system's code page: "für" where that
     // is UTF-8, as on Linux.
     EXPECT_EQ(node->child(3)->text(0), QString::fromLocal8Bit("f\xc3\xbcr dunkle Leisten"));
+}
+
+// Counts how often a widget is raised.
+class RaiseCounter : public QObject {
+public:
+    explicit RaiseCounter(QWidget* w) { w->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        count += e->type() == QEvent::ZOrderChange ? 1 : 0;
+        return QObject::eventFilter(o, e);
+    }
+};
+
+// The site's texts cannot break the window: a huge version is cut to fit with
+// the whole of it in the hint, direction controls are shown as U+FFFD instead
+// of reordering what stands around them, and many entries raise the window
+// once.
+TEST_F(UpdatePageTest, SiteTextsFitTheirPlaceAndKeepTheirOrder) {
+    StartQuiet();
+    RaiseCounter raises(win.get());
+    const std::string huge(64 * 1024, '7');
+    const std::string rlo = "\xe2\x80\xae", lri = "\xe2\x81\xa6", pdi = "\xe2\x81\xa9";
+    std::string entries =
+        Entry(huge, "2008-01-10", "<news>A</news>") +
+        Entry("1." + rlo + "4", "2008" + rlo + "-02", "<news>x" + lri + "y" + pdi + "</news>");
+    for (int i = 0; i < 20; ++i) {
+        entries += kOlder;
+    }
+    CheckWith(FakeResponse::Ok(Document(entries)));
+    ASSERT_TRUE(win->isVisible());
+    EXPECT_EQ(raises.count, 1);
+
+    Spin(50); // the layout follows the new texts
+    const QRect screen = win->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(win->frameGeometry())) << win->width();
+    for (QWidget* w : std::initializer_list<QWidget*>{ui().btnClose, ui().btnExit, ui().labUpdLink,
+                                                      ui().imgUpdate, ui().labActver}) {
+        const QRect at(w->mapTo(win.get(), QPoint(0, 0)), w->size());
+        EXPECT_TRUE(win->rect().contains(at)) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(ui().labActver->text().toStdString(), huge);
+    // The hints hold the whole text, with invisible places to wrap it.
+    const auto hint = [](QString tip) {
+        return tip.remove(QChar(0x200B)).toStdString();
+    };
+    EXPECT_NE(hint(ui().labActver->toolTip()).find(huge), std::string::npos);
+    EXPECT_NE(hint(ui().tvFeatures->topLevelItem(0)->toolTip(0)).find(huge), std::string::npos);
+
+    const QString mark(QChar(0xFFFD));
+    const std::vector<std::string> tree = Tree();
+    ASSERT_GE(tree.size(), 2u);
+    EXPECT_EQ(QString::fromStdString(tree[1]),
+              "1." + mark + "4 (2008" + mark + "-02): x" + mark + "y" + mark);
 }
 
 TEST_F(UpdatePageTest, LinkAndPictureOpenTheHomePage) {

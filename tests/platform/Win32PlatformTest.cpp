@@ -156,10 +156,15 @@ TEST(Win32Registry, BalloonTipsFollowTheExplorerValue) {
               ERROR_SUCCESS);
     RegDeleteValueA(h, "EnableBalloonTips");
     EXPECT_TRUE(RegistryBalloonTipsEnabled()); // no value: the default is on
-    DWORD off = 0;
-    RegSetValueExA(h, "EnableBalloonTips", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off),
-                   sizeof off);
-    EXPECT_FALSE(RegistryBalloonTipsEnabled());
+    // Only 1 means on: 2 or any other number is off.
+    for (const DWORD value : {DWORD{0}, DWORD{1}, DWORD{2}, DWORD{0xFFFFFFFF}}) {
+        RegSetValueExA(h, "EnableBalloonTips", 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&value), sizeof value);
+        EXPECT_EQ(RegistryBalloonTipsEnabled(), value == 1) << value;
+    }
+    // A value that is no number counts as missing.
+    RegSetValueExA(h, "EnableBalloonTips", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
+    EXPECT_TRUE(RegistryBalloonTipsEnabled());
     RegDeleteValueA(h, "EnableBalloonTips");
     RegCloseKey(h);
 }

@@ -1,18 +1,11 @@
 #include "ui/QtPlatformSetup.h"
 
+#include "platform/win32/Win32Platform.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
-#include <windows.h>
-
 namespace vexrem {
-
-namespace {
-bool RunsUnderWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-} // namespace
 
 void PrepareQtPlatform() {
     // Under WINE the system's font engine leaves the text of edit fields

@@ -49,16 +49,18 @@ struct Row {
     DescriptorTableInfo info; // GdtBase, IdtBase, Ldtr, GdtLimit, IdtLimit
     bool nt;
     K expected;
+    bool wineNtdll = false; // ntdll.dll exports wine_get_version
 };
 
 std::ostream& operator<<(std::ostream& os, const Row& r) {
-    return os << r.name << (r.nt ? " (NT)" : " (9x)");
+    return os << r.name << (r.nt ? " (NT)" : " (9x)") << (r.wineNtdll ? " (WINE's ntdll)" : "");
 }
 
 class Fingerprints : public testing::TestWithParam<Row> {};
 
 TEST_P(Fingerprints, Classify) {
-    EXPECT_EQ(ClassifyDescriptorTables(GetParam().info, GetParam().nt), GetParam().expected);
+    const Row& r = GetParam();
+    EXPECT_EQ(ClassifyDescriptorTables(r.info, r.nt, r.wineNtdll), r.expected);
 }
 
 const DescriptorTableInfo VMwareInfo{0xFFC07000u, 0xFFC18000u, Tagged(0x4060), 0x412F, 0x07FF};
@@ -138,7 +140,24 @@ INSTANTIATE_TEST_SUITE_P(
             false,
             K::Unknown},
         // 9 a processor beyond the count
-        Row{"zero", {}, true, K::Unknown}, Row{"zero", {}, false, K::Unknown}));
+        Row{"zero", {}, true, K::Unknown}, Row{"zero", {}, false, K::Unknown},
+        // The dummies a kernel hands out for the instructions (a 64-bit process
+        // on Linux): WINE's ntdll decides them, and nothing else.
+        Row{"kernel dummies", {0xFFFE0000u, 0xFFFF0000u, Tagged(0), 0, 0}, true, K::WINE, true},
+        Row{"kernel dummies", {0xFFFE0000u, 0xFFFF0000u, Tagged(0), 0, 0}, true, K::Native},
+        Row{"kernel dummies zero bases", {0, 0, Tagged(0), 0, 0}, true, K::WINE, true},
+        Row{"kernel dummies untagged", {0, 0, 0, 0, 0}, true, K::Unknown, true},
+        Row{"dummies but gdt limit set", {0, 0, Tagged(0), 1, 0}, true, K::Native, true},
+        Row{"dummies but idt limit set", {0, 0, Tagged(0), 0, 1}, true, K::Native, true},
+        Row{"dummies but selector set", {0, 0, Tagged(0x0010), 0, 0}, true, K::Unknown, true},
+        Row{"native nt",
+            {0x8003F000u, 0x8003F400u, Tagged(0), 0x03FF, 0x07FF},
+            true,
+            K::Native,
+            true},
+        Row{"virtualbox", {0, 0, Tagged(0), 0xFFFF, 0}, true, K::VirtualBox,
+            true},
+        Row{"wine", {0, 0, Tagged(0x0088), 0x00FF, 0}, true, K::WINE, true}));
 
 TEST(DetectFromKinds, OneProcessorGivesItsKind) {
     DetectEnvironmentFrom({K::QEMU});
@@ -177,7 +196,7 @@ TEST(DetectFromFingerprints, ClassifiedPerProcessor) {
     const DescriptorTableInfo beyondCount{};
     std::vector<K> kinds;
     for (const DescriptorTableInfo& info : {native, beyondCount}) {
-        kinds.push_back(ClassifyDescriptorTables(info, true));
+        kinds.push_back(ClassifyDescriptorTables(info, true, false));
     }
     DetectEnvironmentFrom(kinds);
     EXPECT_TRUE(NotNativeEnvironment);

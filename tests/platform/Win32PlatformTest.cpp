@@ -2,6 +2,7 @@
 // (under wine in the cross build).
 #include "platform/win32/Win32Platform.h"
 #include "platform/StartupLink.h"
+#include "platform/VMDetection.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +168,24 @@ TEST(Win32Registry, BalloonTipsFollowTheExplorerValue) {
     EXPECT_TRUE(RegistryBalloonTipsEnabled());
     RegDeleteValueA(h, "EnableBalloonTips");
     RegCloseKey(h);
+}
+
+TEST(Win32Environment, UnderWineTheProbeSaysWine) {
+    if (!RunsUnderWine()) {
+        GTEST_SKIP() << "not under WINE";
+    }
+    const DescriptorTableInfo first = ProbeProcessor(1);
+    SCOPED_TRACE(testing::Message() << std::hex << "GDT " << first.GdtBase << "/" << first.GdtLimit
+                                    << " IDT " << first.IdtBase << "/" << first.IdtLimit
+                                    << " LDTR " << first.Ldtr);
+    const std::vector<EnvironmentKind> kinds = ProbeProcessorKinds();
+    ASSERT_FALSE(kinds.empty());
+    for (const EnvironmentKind kind : kinds) {
+        EXPECT_EQ(kind, EnvironmentKind::WINE);
+    }
+    DetectEnvironment();
+    EXPECT_TRUE(NotNativeEnvironment);
+    EXPECT_EQ(DetectedEnvironment, EnvironmentKind::WINE);
 }
 
 } // namespace

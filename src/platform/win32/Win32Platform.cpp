@@ -299,6 +299,11 @@ bool RegistryBalloonTipsEnabled() {
     return rc != ERROR_SUCCESS || value == 1;
 }
 
+bool RunsUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::string FileVersionText(const std::string& path) {
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);

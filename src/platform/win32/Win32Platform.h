@@ -47,6 +47,10 @@ public:
 // value "EnableBalloonTips" is missing, otherwise whether the value is 1.
 bool RegistryBalloonTipsEnabled();
 
+// Whether the system is WINE: its ntdll.dll exports wine_get_version, the
+// system's own never does.
+bool RunsUnderWine();
+
 // The file version from the version resource of the executable at path, as
 // four numbers joined by dots; "" when it has none.
 std::string FileVersionText(const std::string& path);

@@ -27,11 +27,14 @@ std::optional<std::string> EnvironmentName(EnvironmentKind kind) {
     return std::nullopt;
 }
 
-EnvironmentKind ClassifyDescriptorTables(const DescriptorTableInfo& info, bool nt,
-                                         bool wineNtdll) {
+EnvironmentKind ClassifyDescriptorTables(const DescriptorTableInfo& info, bool nt, bool wineNtdll) {
     // Known fingerprints; every one needs an Ldtr that was really read.
     if ((info.Ldtr >> 16) != LdtrTag) {
         return EnvironmentKind::Unknown;
+    }
+    // Under WINE the registers are the host kernel's, which no rule knows.
+    if (wineNtdll) {
+        return EnvironmentKind::WINE;
     }
     const std::uint32_t selector = info.Ldtr & 0xFFFFu;
     const std::uint32_t gdtLimit = info.GdtLimit;
@@ -58,12 +61,6 @@ EnvironmentKind ClassifyDescriptorTables(const DescriptorTableInfo& info, bool n
     }
     if (!nt && selector == 0x00B8 && gdtLimit <= 0x0FFF && idtLimit == 0x02FF) {
         return EnvironmentKind::Native;
-    }
-    // WINE on a kernel that answers the instructions with dummies: the values
-    // say nothing, so the loader's own export tells (the rules above cannot
-    // match them; the one below would call them Native).
-    if (wineNtdll && selector == 0 && gdtLimit == 0 && idtLimit == 0) {
-        return EnvironmentKind::WINE;
     }
     if (nt && selector == 0 && gdtLimit <= 0x03FF && idtLimit <= 0x0FFF) {
         return EnvironmentKind::Native;

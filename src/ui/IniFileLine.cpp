@@ -61,10 +61,8 @@ IniFileLine MakeIniFileLine(const std::string& path, const std::string& section,
     // The whole line must fit, section included, with a few pixels to spare
     // for glyphs that reach beyond their advance.
     const std::string tail = PathDelim + file + "#" + section;
-    const std::string shortFolder =
-        EllipsizeFolder(folder, labelWidth - 5, [&](const std::string& f) {
-            return width(driveText + f + tail);
-        });
+    const std::string shortFolder = EllipsizeFolder(
+        folder, labelWidth - 5, [&](const std::string& f) { return width(driveText + f + tail); });
     IniFileLine line;
     line.caption = driveText + shortFolder + tail;
     line.hint = path + "#" + section;

@@ -159,8 +159,8 @@ TEST(Win32Registry, BalloonTipsFollowTheExplorerValue) {
     EXPECT_TRUE(RegistryBalloonTipsEnabled()); // no value: the default is on
     // Only 1 means on: 2 or any other number is off.
     for (const DWORD value : {DWORD{0}, DWORD{1}, DWORD{2}, DWORD{0xFFFFFFFF}}) {
-        RegSetValueExA(h, "EnableBalloonTips", 0, REG_DWORD,
-                       reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegSetValueExA(h, "EnableBalloonTips", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                       sizeof value);
         EXPECT_EQ(RegistryBalloonTipsEnabled(), value == 1) << value;
     }
     // A value that is no number counts as missing.
@@ -175,9 +175,9 @@ TEST(Win32Environment, UnderWineTheProbeSaysWine) {
         GTEST_SKIP() << "not under WINE";
     }
     const DescriptorTableInfo first = ProbeProcessor(1);
-    SCOPED_TRACE(testing::Message() << std::hex << "GDT " << first.GdtBase << "/" << first.GdtLimit
-                                    << " IDT " << first.IdtBase << "/" << first.IdtLimit
-                                    << " LDTR " << first.Ldtr);
+    SCOPED_TRACE(testing::Message()
+                 << std::hex << "GDT " << first.GdtBase << "/" << first.GdtLimit << " IDT "
+                 << first.IdtBase << "/" << first.IdtLimit << " LDTR " << first.Ldtr);
     const std::vector<EnvironmentKind> kinds = ProbeProcessorKinds();
     ASSERT_FALSE(kinds.empty());
     for (const EnvironmentKind kind : kinds) {

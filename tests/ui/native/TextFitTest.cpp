@@ -51,7 +51,8 @@ TEST_F(TextFitTest, WindowsOfTheNewerSystemsDrawTheirUiFont) {
     }
     StartShown();
     const QFont font = win->font();
-    EXPECT_TRUE(Draws(font, "Segoe UI") || Draws(font, "Tahoma")) << QFontInfo(font).family().toStdString();
+    EXPECT_TRUE(Draws(font, "Segoe UI") || Draws(font, "Tahoma"))
+        << QFontInfo(font).family().toStdString();
     // Labels with a font of their own follow it, the title in name only.
     TMainWinUi& ui = win->Ui();
     for (const QLabel* label : {ui.labColorDepth, ui.labBalloonReg, ui.labLinkPim, ui.labUpdLink}) {

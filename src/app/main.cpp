@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
         if (lock->State() != vexrem::InstanceState::AlreadyRunning) {
             vexrem::PrepareQtPlatform();
             QApplication app(argc, argv);
+            vexrem::AddSystemFonts();
             QApplication::setApplicationName(QStringLiteral("VexelReminder"));
             // The installed menu entry: notifications and the tray name it.
             QGuiApplication::setDesktopFileName(QStringLiteral("net.vexelfeld.VexelReminder"));

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     }
 #endif
     QApplication app(argc, argv);
+    vexrem::AddSystemFonts();
     QApplication::setQuitOnLastWindowClosed(false);
     return RUN_ALL_TESTS();
 }

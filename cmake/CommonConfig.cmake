@@ -41,9 +41,13 @@ function(vexrem_library name)
 endfunction()
 
 # Adds one GoogleTest executable made of every test source in the calling folder.
-# Usage: vexrem_test(NAME [QT] DEPENDS dep...)
+# Usage: vexrem_test(NAME [QT [MAIN target]] DEPENDS dep...)
+# A QT test gets the offscreen main() unless MAIN names another.
 function(vexrem_test name)
-    cmake_parse_arguments(ARG "QT" "" "DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "QT" "MAIN" "DEPENDS" ${ARGN})
+    if(NOT ARG_MAIN)
+        set(ARG_MAIN vexrem_testmain_qt)
+    endif()
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
     # Tests of one OS's platform code are named after it: Posix* for every
     # Unix, Linux* for the Linux desktop's services (D-Bus, the X server).
@@ -59,7 +63,7 @@ function(vexrem_test name)
     target_link_libraries(${name} PRIVATE vexrem_common vexrem_testsupport ${ARG_DEPENDS} GTest::gtest GTest::gmock)
     if(ARG_QT)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)
-        target_link_libraries(${name} PRIVATE vexrem_testmain_qt vexrem_testsupport_qt Qt6::Test)
+        target_link_libraries(${name} PRIVATE ${ARG_MAIN} vexrem_testsupport_qt Qt6::Test)
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()

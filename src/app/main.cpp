@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
             vexrem::Platform().RemoveStaleProfileTempFiles(vexrem::ConfigPath);
             vexrem::PrepareQtPlatform();
             QApplication app(argc, argv);
+            vexrem::AddSystemFonts();
             QApplication::setApplicationName(QStringLiteral("VexelReminder"));
             // The installed menu entry: notifications and the tray name it.
             QGuiApplication::setDesktopFileName(QStringLiteral("net.vexelfeld.VexelReminder"));

@@ -27,10 +27,14 @@ std::optional<std::string> EnvironmentName(EnvironmentKind kind) {
     return std::nullopt;
 }
 
-EnvironmentKind ClassifyDescriptorTables(const DescriptorTableInfo& info, bool nt) {
+EnvironmentKind ClassifyDescriptorTables(const DescriptorTableInfo& info, bool nt, bool wineNtdll) {
     // Known fingerprints; every one needs an Ldtr that was really read.
     if ((info.Ldtr >> 16) != LdtrTag) {
         return EnvironmentKind::Unknown;
+    }
+    // Under WINE the registers are the host kernel's, which no rule knows.
+    if (wineNtdll) {
+        return EnvironmentKind::WINE;
     }
     const std::uint32_t selector = info.Ldtr & 0xFFFFu;
     const std::uint32_t gdtLimit = info.GdtLimit;

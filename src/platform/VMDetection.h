@@ -39,8 +39,12 @@ struct DescriptorTableInfo {
 // Marks an Ldtr that was really read.
 inline constexpr std::uint32_t LdtrTag = 0xDEAD;
 
-// The environment a fingerprint belongs to; nt: the system is of the NT family.
-EnvironmentKind ClassifyDescriptorTables(const DescriptorTableInfo& info, bool nt);
+// The environment a fingerprint belongs to; nt: the system is of the NT family;
+// wineNtdll: the system's ntdll.dll exports wine_get_version. Under WINE the
+// registers read are the host kernel's (a 64-bit Linux: its real tables, which
+// look like a native Windows, or the dummies of a kernel that keeps user mode
+// from reading them, selector and limits 0), so there the export decides.
+EnvironmentKind ClassifyDescriptorTables(const DescriptorTableInfo& info, bool nt, bool wineNtdll);
 
 // The environment kind of every processor of this machine, in processor order.
 // Windows reads each processor's descriptor tables; Linux asks what the kernel

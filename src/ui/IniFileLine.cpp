@@ -58,11 +58,13 @@ IniFileLine MakeIniFileLine(const std::string& path, const std::string& section,
     if (!folder.empty()) {
         folder.pop_back();
     }
-    const int available = labelWidth - width(driveText + file + ":\\#") - 5;
+    // The whole line must fit, section included, with a few pixels to spare
+    // for glyphs that reach beyond their advance.
+    const std::string tail = PathDelim + file + "#" + section;
     const std::string shortFolder = EllipsizeFolder(
-        folder, available, [&width](const std::string& s) { return width(s) - width(""); });
+        folder, labelWidth - 5, [&](const std::string& f) { return width(driveText + f + tail); });
     IniFileLine line;
-    line.caption = driveText + shortFolder + PathDelim + file + "#" + section;
+    line.caption = driveText + shortFolder + tail;
     line.hint = path + "#" + section;
     return line;
 }

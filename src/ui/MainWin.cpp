@@ -6,6 +6,7 @@
 #include "ui/BalloonNotifier.h"
 #include "ui/IniFileLine.h"
 #include "ui/PlainText.h"
+#include "ui/SystemUiFont.h"
 #include "worker/RunningRequests.h"
 
 #include <QApplication>
@@ -69,12 +70,7 @@ void TMainWin::FormCreate() {
     ui_.setupUi(this);
     // 1. Font adaptation: only where the system has the newer UI font.
     if (Platform().IsVistaOrLater()) {
-        QFont f = font();
-        if (f.family().compare(QStringLiteral("Segoe UI"), Qt::CaseInsensitive) != 0) {
-            f.setFamily(QStringLiteral("Segoe UI"));
-            f.setPointSizeF(f.pointSizeF() + 1);
-            setFont(f);
-        }
+        UseSystemUiFont(*this);
     }
     // 2. First page.
     ui_.XPPageControl->setCurrentWidget(ui_.tsBasics);
@@ -137,12 +133,12 @@ void TMainWin::FormCreate() {
                  ui_.labLinkVexelReminder, ui_.labLinkPim, ui_.labLinkEclipsePlugin,
                  ui_.labBalloonReg, ui_.labUpdLink}) {
             QFont f = l->font();
-            f.setFamily(base.family());
+            f.setFamilies(base.families());
             f.setPointSizeF(base.pointSizeF());
             l->setFont(f);
         }
         QFont f = ui_.labProgName->font();
-        f.setFamily(base.family());
+        f.setFamilies(base.families());
         ui_.labProgName->setFont(f);
     }
 }

@@ -1,5 +1,8 @@
 #include "ui/Popup.h"
 
+#include "platform/Platform.h"
+#include "ui/SystemUiFont.h"
+
 #include <QApplication>
 #include <QFrame>
 #include <QKeyEvent>
@@ -33,6 +36,9 @@ TfrmPopup::TfrmPopup(QWidget* parent)
     setWindowTitle(QStringLiteral("Vexelreminder-Popup"));
     setFixedSize(318, 80);
     setSizeGripEnabled(false);
+    if (Platform().IsVistaOrLater()) {
+        UseSystemUiFont(*this);
+    }
 
     // Created in tab order: the two wait buttons, then the go button.
     btnWait1 = new QPushButton(this);

@@ -1,9 +1,13 @@
 #pragma once
-// Options for Qt's platform layer that this system needs. Runs before the
-// application object exists; one implementation per system.
+// What Qt's platform layer needs on this system; one implementation per
+// system.
 
 namespace vexrem {
 
 void PrepareQtPlatform();
+
+// Makes known to Qt the system's fonts that its font database misses. Runs
+// once the application object exists.
+void AddSystemFonts();
 
 } // namespace vexrem

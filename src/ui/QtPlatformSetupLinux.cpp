@@ -5,4 +5,7 @@ namespace vexrem {
 // Qt's defaults serve Linux desktops as they are.
 void PrepareQtPlatform() {}
 
+// Qt asks fontconfig, which knows them all.
+void AddSystemFonts() {}
+
 } // namespace vexrem

@@ -29,6 +29,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vexrem {
 
 namespace {
@@ -124,13 +126,19 @@ public:
 
 // Gives the window the size of its contents and pins it there, so it has
 // no resizable border. Done again at the first showing, when the style and
-// any font chosen after setupUi are in effect.
+// any font chosen after setupUi are in effect. Not adjustSize(): that keeps a
+// window within two thirds of the screen but takes the height for the width
+// it wanted, so on a small screen the last lines of wrapped texts fell off.
 void fitAndFix(QWidget* window) {
     window->setMinimumSize(0, 0);
     window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     window->ensurePolished();
-    window->adjustSize();
-    window->setFixedSize(window->size());
+    QLayout* layout = window->layout();
+    const QSize minimum = layout->totalMinimumSize();
+    const int width = std::max(layout->totalSizeHint().width(), minimum.width());
+    const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                                   : layout->totalSizeHint().height();
+    window->setFixedSize(width, std::max(height, minimum.height()));
 }
 
 // At the first showing: fit the window, then centre it on its screen.

@@ -49,16 +49,18 @@ struct Row {
     DescriptorTableInfo info; // GdtBase, IdtBase, Ldtr, GdtLimit, IdtLimit
     bool nt;
     K expected;
+    bool wineNtdll = false; // ntdll.dll exports wine_get_version
 };
 
 std::ostream& operator<<(std::ostream& os, const Row& r) {
-    return os << r.name << (r.nt ? " (NT)" : " (9x)");
+    return os << r.name << (r.nt ? " (NT)" : " (9x)") << (r.wineNtdll ? " (WINE's ntdll)" : "");
 }
 
 class Fingerprints : public testing::TestWithParam<Row> {};
 
 TEST_P(Fingerprints, Classify) {
-    EXPECT_EQ(ClassifyDescriptorTables(GetParam().info, GetParam().nt), GetParam().expected);
+    const Row& r = GetParam();
+    EXPECT_EQ(ClassifyDescriptorTables(r.info, r.nt, r.wineNtdll), r.expected);
 }
 
 const DescriptorTableInfo VMwareInfo{0xFFC07000u, 0xFFC18000u, Tagged(0x4060), 0x412F, 0x07FF};
@@ -138,7 +140,22 @@ INSTANTIATE_TEST_SUITE_P(
             false,
             K::Unknown},
         // 9 a processor beyond the count
-        Row{"zero", {}, true, K::Unknown}, Row{"zero", {}, false, K::Unknown}));
+        Row{"zero", {}, true, K::Unknown}, Row{"zero", {}, false, K::Unknown},
+        // Under WINE's ntdll the registers are the host kernel's: a 64-bit
+        // Linux's real tables (which look like a native Windows x64) or the
+        // dummies of a kernel that keeps user mode from them. Only the export
+        // tells WINE.
+        Row{"linux tables",
+            {0x0C205000u, 0x0C200000u, Tagged(0), 0x007F, 0x0FFF},
+            true,
+            K::WINE,
+            true},
+        Row{"linux tables", {0x0C205000u, 0x0C200000u, Tagged(0), 0x007F, 0x0FFF}, true, K::Native},
+        Row{"kernel dummies", {0xFFFE0000u, 0xFFFF0000u, Tagged(0), 0, 0}, true, K::WINE, true},
+        Row{"kernel dummies", {0xFFFE0000u, 0xFFFF0000u, Tagged(0), 0, 0}, true, K::Native},
+        Row{"virtualbox", {0, 0, Tagged(0), 0xFFFF, 0}, true, K::WINE, true},
+        Row{"wine", {0, 0, Tagged(0x0088), 0x00FF, 0}, false, K::WINE, true},
+        Row{"zero", {}, true, K::Unknown, true}));
 
 TEST(DetectFromKinds, OneProcessorGivesItsKind) {
     DetectEnvironmentFrom({K::QEMU});
@@ -177,7 +194,7 @@ TEST(DetectFromFingerprints, ClassifiedPerProcessor) {
     const DescriptorTableInfo beyondCount{};
     std::vector<K> kinds;
     for (const DescriptorTableInfo& info : {native, beyondCount}) {
-        kinds.push_back(ClassifyDescriptorTables(info, true));
+        kinds.push_back(ClassifyDescriptorTables(info, true, false));
     }
     DetectEnvironmentFrom(kinds);
     EXPECT_TRUE(NotNativeEnvironment);

@@ -2,6 +2,7 @@
 // (under wine in the cross build).
 #include "platform/win32/Win32Platform.h"
 #include "platform/StartupLink.h"
+#include "platform/VMDetection.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -156,12 +157,35 @@ TEST(Win32Registry, BalloonTipsFollowTheExplorerValue) {
               ERROR_SUCCESS);
     RegDeleteValueA(h, "EnableBalloonTips");
     EXPECT_TRUE(RegistryBalloonTipsEnabled()); // no value: the default is on
-    DWORD off = 0;
-    RegSetValueExA(h, "EnableBalloonTips", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off),
-                   sizeof off);
-    EXPECT_FALSE(RegistryBalloonTipsEnabled());
+    // Only 1 means on: 2 or any other number is off.
+    for (const DWORD value : {DWORD{0}, DWORD{1}, DWORD{2}, DWORD{0xFFFFFFFF}}) {
+        RegSetValueExA(h, "EnableBalloonTips", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                       sizeof value);
+        EXPECT_EQ(RegistryBalloonTipsEnabled(), value == 1) << value;
+    }
+    // A value that is no number counts as missing.
+    RegSetValueExA(h, "EnableBalloonTips", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
+    EXPECT_TRUE(RegistryBalloonTipsEnabled());
     RegDeleteValueA(h, "EnableBalloonTips");
     RegCloseKey(h);
+}
+
+TEST(Win32Environment, UnderWineTheProbeSaysWine) {
+    if (!RunsUnderWine()) {
+        GTEST_SKIP() << "not under WINE";
+    }
+    const DescriptorTableInfo first = ProbeProcessor(1);
+    SCOPED_TRACE(testing::Message()
+                 << std::hex << "GDT " << first.GdtBase << "/" << first.GdtLimit << " IDT "
+                 << first.IdtBase << "/" << first.IdtLimit << " LDTR " << first.Ldtr);
+    const std::vector<EnvironmentKind> kinds = ProbeProcessorKinds();
+    ASSERT_FALSE(kinds.empty());
+    for (const EnvironmentKind kind : kinds) {
+        EXPECT_EQ(kind, EnvironmentKind::WINE);
+    }
+    DetectEnvironment();
+    EXPECT_TRUE(NotNativeEnvironment);
+    EXPECT_EQ(DetectedEnvironment, EnvironmentKind::WINE);
 }
 
 } // namespace

@@ -144,7 +144,7 @@ TEST_F(MainWinTest, ErrorBlinkingAlternatesTheLitLampWithDark) {
 
 TEST_F(MainWinTest, ReducedSetKeepsTheState) {
     server.SetDefault(FakeResponse::Ok(StatusPage(0)));
-    StoreSettings("Active=1\n");
+    StoreSettings("Active=1\nTrayIconReducedColors=0\n"); // not the default under WINE
     StartAndRunStartup();
     ASSERT_TRUE(WaitForCalls(1));
     EXPECT_FALSE(win->TrayReducedSet());

@@ -300,7 +300,13 @@ bool RegistryBalloonTipsEnabled() {
     const LSTATUS rc = RegGetValueA(
         HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
         "EnableBalloonTips", RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return rc != ERROR_SUCCESS || value != 0;
+    // Only 1 switches them on; a value of another kind counts as absent.
+    return rc != ERROR_SUCCESS || value == 1;
+}
+
+bool RunsUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 std::string FileVersionText(const std::string& path) {

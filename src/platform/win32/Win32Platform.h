@@ -44,9 +44,13 @@ public:
     std::unique_ptr<InstanceLock> AcquireInstanceLock(const std::string& name) override;
 };
 
-// The user's Explorer setting for balloon tips: false only when the value
-// "EnableBalloonTips" exists and is 0.
+// The user's Explorer setting for balloon tips: true when the key or the
+// value "EnableBalloonTips" is missing, otherwise whether the value is 1.
 bool RegistryBalloonTipsEnabled();
+
+// Whether the system is WINE: its ntdll.dll exports wine_get_version, the
+// system's own never does.
+bool RunsUnderWine();
 
 // The file version from the version resource of the executable at path, as
 // four numbers joined by dots; "" when it has none.

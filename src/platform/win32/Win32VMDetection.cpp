@@ -2,6 +2,8 @@
 // registers, read in user mode while the thread runs on that processor.
 #include "platform/VMDetection.h"
 
+#include "platform/win32/Win32Platform.h"
+
 #include <windows.h>
 #if defined(_MSC_VER)
 #include <intrin.h>
@@ -106,9 +108,10 @@ std::vector<DescriptorTableInfo> ProbeProcessors() {
 
 std::vector<EnvironmentKind> ProbeProcessorKinds() {
     const bool nt = IsNtFamily();
+    const bool wine = RunsUnderWine();
     std::vector<EnvironmentKind> kinds;
     for (const DescriptorTableInfo& info : ProbeProcessors()) {
-        kinds.push_back(ClassifyDescriptorTables(info, nt));
+        kinds.push_back(ClassifyDescriptorTables(info, nt, wine));
     }
     return kinds;
 }

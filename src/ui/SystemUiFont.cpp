@@ -1,0 +1,32 @@
+#include "ui/SystemUiFont.h"
+
+#include <QFont>
+#include <QFontInfo>
+#include <QWidget>
+
+namespace vexrem {
+
+namespace {
+
+bool IsFamily(const QString& family, const QString& name) {
+    return family.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+void UseSystemUiFont(QWidget& form) {
+    const QString segoe = QStringLiteral("Segoe UI");
+    QFont font = form.font();
+    if (IsFamily(font.family(), segoe)) {
+        return;
+    }
+    font.setFamily(segoe);
+    font.setPointSizeF(font.pointSizeF() + 1);
+    // A font asked for is always "set"; what counts is the one drawn.
+    if (!IsFamily(QFontInfo(font).family(), segoe)) {
+        font.setFamily(QStringLiteral("Tahoma"));
+    }
+    form.setFont(font);
+}
+
+} // namespace vexrem

@@ -4,8 +4,8 @@
 
 #include <boost/asio/connect.hpp>
 #include <boost/asio/executor_work_guard.hpp>
-#include <boost/asio/ip/address.hpp>
 #include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/address.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>

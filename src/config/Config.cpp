@@ -9,8 +9,6 @@
 
 namespace vexrem {
 
-std::string ConfigPath;
-std::unique_ptr<tConfig> Config;
 
 namespace {
 
@@ -61,7 +59,7 @@ bool ReducedColorsByDefault() {
     return NotNativeEnvironment && DetectedEnvironment == EnvironmentKind::WINE;
 }
 
-tConfig::tConfig() {
+tConfig::tConfig(const std::string& configPath) {
     SetDefaults();
     FirstRun = true;
 
@@ -74,7 +72,7 @@ tConfig::tConfig() {
         Platform().RemoveFile(oldFile);
     }
 
-    Open(ConfigPath, GetWindowsUserName());
+    Open(configPath, GetWindowsUserName());
     if (ini_->SectionHasKeys(sectionName_)) {
         LoadFromIni();
         FirstRun = false;
@@ -164,22 +162,23 @@ void tConfig::SaveToIni() {
     ini.Commit();
 }
 
-void ConfigModuleStartup() {
+std::string ConfigModuleStartup() {
     const std::string perUser = IniPathIn(CsidlAppData);
-    ConfigPath = Platform().FileExists(perUser) ? perUser : IniPathIn(CsidlCommonAppData);
+    std::string ConfigPath =
+        Platform().FileExists(perUser) ? perUser : IniPathIn(CsidlCommonAppData);
     DetectEnvironment();
+    return ConfigPath;
 }
 
-void ConfigModuleShutdown() {
-    if (Config) {
+void ConfigModuleShutdown(std::unique_ptr<tConfig>& config) {
+    if (config) {
         try {
-            Config->SaveToIni();
+            config->SaveToIni();
         } catch (const IniFileError& e) {
             ShowMessage(e.what());
         }
-        Config.reset();
+        config.reset();
     }
-    ConfigPath.clear();
 }
 
 std::string GetWindowsUserName() {

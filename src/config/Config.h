@@ -132,9 +132,10 @@ class tConfig : public ConfigSettings {
 public:
     // Loads the settings and writes them back at once: takes over a settings
     // file of the old layout (next to the executable), loads the user's
-    // section of ConfigPath, saves. A failing save is reported through the
-    // message sink; the settings in memory are complete either way.
-    tConfig();
+    // section of configPath (see ConfigModuleStartup), saves. A failing save
+    // is reported through the message sink; the settings in memory are
+    // complete either way.
+    explicit tConfig(const std::string& configPath);
     tConfig(const tConfig&) = delete;
     tConfig& operator=(const tConfig&) = delete;
 
@@ -162,17 +163,12 @@ private:
     std::string sectionName_;
 };
 
-// Path of the INI file, chosen by ConfigModuleStartup.
-extern std::string ConfigPath;
-// The one configuration object; created by the main window, destroyed by
-// ConfigModuleShutdown.
-extern std::unique_ptr<tConfig> Config;
-
-// Chooses ConfigPath (the per-user file when it exists, otherwise the
-// all-users one) and detects the environment. Runs before any window exists.
-void ConfigModuleStartup();
-// Saves and destroys Config when it exists; clears ConfigPath.
-void ConfigModuleShutdown();
+// Chooses the INI file's path, ConfigPath (the per-user file when it exists,
+// otherwise the all-users one), and detects the environment. Runs before any
+// window exists.
+std::string ConfigModuleStartup();
+// Saves and destroys the configuration when it exists.
+void ConfigModuleShutdown(std::unique_ptr<tConfig>& config);
 
 // Login name of the current user.
 std::string GetWindowsUserName();

@@ -1,7 +1,7 @@
 #include "status/DranSeiThread.h"
 
 #include "status/StatusPage.h"
-#include "worker/RunningRequests.h"
+#include "worker/CheckShared.h"
 #include "worker/ServerAddress.h"
 
 #include <memory>
@@ -26,10 +26,10 @@ std::string URLEncode(const std::string& s) {
     return out;
 }
 
-TDranSeiThread::TDranSeiThread(std::string userName, THttpClient& client, bool forced,
-                               DranbinHandler handler, GuiInvoker& invoker, std::string serverBase)
+TDranSeiThread::TDranSeiThread(std::string userName, std::shared_ptr<TCheckShared> shared,
+                               bool forced, DranbinHandler handler, std::string serverBase)
     : forced_(forced), handler_(std::move(handler)),
-      worker_({DranCheckRunning, RunningRequests, client, invoker},
+      worker_(SharedParts(shared, &TCheckShared::DranCheckRunning),
               serverBase + "/dran.php?login=" + URLEncode(userName), Steps()) {}
 
 CheckSteps TDranSeiThread::Steps() {
@@ -60,13 +60,13 @@ void TDranSeiThread::Execute() {
     worker_.Execute();
 }
 
-void StartDranCheck(const std::string& userName, THttpClient& client, bool forced,
-                    DranbinHandler handler, GuiInvoker& invoker, TWorkerThreads& workers,
+void StartDranCheck(const std::string& userName, const std::shared_ptr<TCheckShared>& shared,
+                    bool forced, DranbinHandler handler, TWorkerThreads& workers,
                     const std::string& serverBase) {
     auto worker =
-        std::make_shared<TDranSeiThread>(userName, client, forced, std::move(handler), invoker,
+        std::make_shared<TDranSeiThread>(userName, shared, forced, std::move(handler),
                                          serverBase.empty() ? GameServerBase() : serverBase);
-    StartCheck(DranCheckRunning, workers, [worker] { worker->Execute(); });
+    StartCheck(shared->DranCheckRunning, workers, [worker] { worker->Execute(); });
 }
 
 } // namespace vexrem

@@ -6,13 +6,13 @@
 #include "worker/CheckWorker.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace vexrem {
 
-class THttpClient;
-class GuiInvoker;
 class TWorkerThreads;
+struct TCheckShared;
 
 // The main window's result handler; runs on the GUI thread.
 using DranbinHandler = std::function<void(const rDranbinInfo& info, bool forced)>;
@@ -23,8 +23,8 @@ std::string URLEncode(const std::string& s);
 
 class TDranSeiThread {
 public:
-    TDranSeiThread(std::string userName, THttpClient& client, bool forced, DranbinHandler handler,
-                   GuiInvoker& invoker, std::string serverBase);
+    TDranSeiThread(std::string userName, std::shared_ptr<TCheckShared> shared, bool forced,
+                   DranbinHandler handler, std::string serverBase);
     // The worker's steps refer to this object.
     TDranSeiThread(const TDranSeiThread&) = delete;
     TDranSeiThread& operator=(const TDranSeiThread&) = delete;
@@ -49,8 +49,10 @@ private:
 // which the owner ensures by shutting the invoker down, cancelling the client
 // and joining workers before they go away (or by never destroying them when
 // the process ends with a worker still running).
-void StartDranCheck(const std::string& userName, THttpClient& client, bool forced,
-                    DranbinHandler handler, GuiInvoker& invoker, TWorkerThreads& workers,
+// Sets the shared DranCheckRunning and runs a TDranSeiThread on a new thread
+// of workers.
+void StartDranCheck(const std::string& userName, const std::shared_ptr<TCheckShared>& shared,
+                    bool forced, DranbinHandler handler, TWorkerThreads& workers,
                     const std::string& serverBase = {});
 
 } // namespace vexrem

@@ -1,13 +1,14 @@
 // Creation, showing, closing and ending of the main window.
 #include "ui/MainWin.h"
 
-#include "config/Config.h"
 #include "platform/Platform.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/IniFileLine.h"
 #include "ui/PlainText.h"
 #include "ui/SystemUiFont.h"
-#include "worker/RunningRequests.h"
+#include "status/GameLinks.h"
+#include "ui/MessageBox.h"
+#include "ui/QtGuiInvoker.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -41,43 +42,23 @@ void SetTimerInterval(QTimer& timer, int intervalMs) {
     }
 }
 
-std::string SubstituteCount(const std::string& text, int count) {
-    const std::string n = std::to_string(count);
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == 'd') {
-            out += n;
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-TMainWin::TMainWin(QWidget* parent) : QDialog(parent), invoker_(this) {
-    FormCreate();
+TMainWin::TMainWin(const std::string& configPath, QWidget* parent) : QDialog(parent) {
+    FormCreate(configPath);
 }
 
 TMainWin::~TMainWin() {
     Shutdown();
-    // The client and the invoker go next: no worker may still be using them.
-    workers_.JoinAll();
 }
 
-void TMainWin::FormCreate() {
+void TMainWin::FormCreate(const std::string& configPath) {
     ui_.setupUi(this);
-    // 1. Font adaptation: only where the system has the newer UI font.
+    // Only where the system has the newer UI font.
     if (Platform().IsVistaOrLater()) {
         UseSystemUiFont(*this);
     }
-    // 2. First page.
     ui_.XPPageControl->setCurrentWidget(ui_.tsBasics);
-    // 3. Marks.
     sessionEnding_ = false;
     settingsShown_ = false;
-    lastCheckFailed_ = false;
 
     connect(&timerStartupDelay_, &QTimer::timeout, this, &TMainWin::timerStartupDelayTimer);
     connect(&timerCheck_, &QTimer::timeout, this, &TMainWin::timerCheckTimer);
@@ -90,42 +71,28 @@ void TMainWin::FormCreate() {
     // A failing save of the settings is told in a plain message box.
     // It names a file as it is, and leaves the tray usable while it is open.
     SetConfigMessageSink([this](const std::string& msg) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("VexelReminder"),
-                        QString::fromLocal8Bit(msg), QMessageBox::Ok, isVisible() ? this : nullptr);
-        box.setTextFormat(Qt::PlainText);
-        box.setWindowModality(Qt::WindowModal);
-        box.exec();
+        ShowMessage(QMessageBox::Warning, QString::fromUtf8(kProgramName),
+                    QString::fromLocal8Bit(msg), isVisible() ? this : nullptr);
     });
 
-    // 4. The configuration (loads and saves the user's section).
-    // Never throws for a failing save: that is told through the message sink.
-    Config = std::make_unique<tConfig>();
-    // 5. Start-up delay.
-    timerStartupDelay_.setInterval(Config->StartupDelay * 1000);
-    // 6. INI file line.
+    // Loads and saves the user's section; a failing save is told through the
+    // message sink, never thrown.
+    core_ = std::make_unique<TAppCore>(configPath, std::make_shared<QtGuiInvoker>(this), *this);
+    timerStartupDelay_.setInterval(Config().StartupDelay * 1000);
     FillIniFileLine();
-    // 7. Version.
     const std::string version = ExeVersionText();
     ui_.labMyVersion->setText(QString::fromStdString(version));
     ui_.labProgName->setText(ui_.labProgName->text() + QStringLiteral(" V.") +
                              QString::fromStdString(version));
-    // 8. User-Agent.
     const int build =
         qApp->property("internalBuild").isValid() ? qApp->property("internalBuild").toInt() : 8;
-    std::string agent = kHttpUserAgentFormat;
-    agent.replace(agent.find("%s"), 2, version);
-    agent.replace(agent.find("%s"), 2, std::to_string(build));
-    myHttpCli_.SetUserAgent(agent);
+    core_->SetUserAgent(version, build);
 
     CreateTray();
     ConnectSettingControls();
-    // 9. Dark icon.
-    SetTrayIndex(TrayImageDark);
-    // 10. Settings into effect.
     ApplySettings();
-    // 11. Start-up delay runs.
     timerStartupDelay_.start();
-    // 12. Link labels take the window's font where the system font was adapted.
+    // Link labels take the window's font where the system font was adapted.
     if (Platform().IsVistaOrLater()) {
         const QFont base = ui_.cbShowBalloon->font();
         for (QLabel* l : std::initializer_list<QLabel*>{
@@ -147,7 +114,7 @@ void TMainWin::FillIniFileLine() {
     const QString prefix = QStringLiteral("INI-Datei: ");
     const QFontMetrics fm(ui_.labFilename->font());
     const IniFileLine line =
-        MakeIniFileLine(Config->Filename(), Config->SectionName(), ui_.labFilename->width(),
+        MakeIniFileLine(Config().Filename(), Config().SectionName(), ui_.labFilename->width(),
                         [&fm, &prefix](const std::string& s) {
                             return fm.horizontalAdvance(prefix + QString::fromLocal8Bit(s));
                         });
@@ -157,17 +124,18 @@ void TMainWin::FillIniFileLine() {
 
 void TMainWin::timerStartupDelayTimer() {
     timerStartupDelay_.stop();
-    if (Config->FirstRun) {
-        Config->FirstRun = false;
+    if (Config().FirstRun) {
+        Config().FirstRun = false;
         ResetConfigUIElements();
         ShowSettingsWindow();
-    } else if (Config->StartupCheck) {
+    } else if (Config().StartupCheck) {
         CheckForUpdate();
     }
-    if (Config->Active) {
+    if (Config().Active) {
         CheckDranbin(false);
     } else {
-        SetTrayTip(QStringLiteral("Inaktiv."));
+        core_->Tray().SetTip("Inaktiv.");
+        ShowTrayState();
     }
 }
 
@@ -226,12 +194,8 @@ void TMainWin::ReportErrors(const std::function<void()>& fn) {
     try {
         fn();
     } catch (const std::exception& e) {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("VexelReminder"),
-                        QString::fromLocal8Bit(e.what()), QMessageBox::Ok,
-                        isVisible() ? this : nullptr);
-        box.setTextFormat(Qt::PlainText); // names files and folders as they are
-        box.setWindowModality(Qt::WindowModal);
-        box.exec();
+        ShowMessage(QMessageBox::Critical, QString::fromUtf8(kProgramName),
+                    QString::fromLocal8Bit(e.what()), isVisible() ? this : nullptr);
     }
 }
 
@@ -257,11 +221,9 @@ void TMainWin::Terminate() {
 
 void TMainWin::Shutdown() {
     // A worker waiting for the GUI thread is released; one inside a request
-    // gives up. One stuck where nothing can reach it (the name resolver, a
-    // parse) goes on; what it uses belongs to this window, which therefore
-    // stays alive until the process ends (see main).
-    invoker_.Shutdown();
-    myHttpCli_.Cancel();
+    // gives up. One stuck where nothing can reach it (a long parse) goes on
+    // with its share of what it uses.
+    core_->Shutdown();
     timerStartupDelay_.stop();
     timerPopup_.stop();
     timerCheck_.stop();

@@ -4,12 +4,9 @@
 // configuration object's life (through the config module), the HTTP client,
 // the timers and the workers, and wires the parts together.
 
-#include "net/HttpClient.h"
-#include "status/DranbinInfo.h"
-#include "ui/QtGuiInvoker.h"
+#include "core/AppCore.h"
 #include "ui/SettingsPages.h"
 #include "ui/TrayIcons.h"
-#include "worker/WorkerThreads.h"
 
 #include <QDialog>
 #include <QLocale>
@@ -27,12 +24,13 @@ namespace vexrem {
 class BalloonNotifier;
 struct rUpdateResult;
 
-class TMainWin : public QDialog {
+class TMainWin : public QDialog, public CoreListener {
     Q_OBJECT
 public:
-    // Runs the creation steps (FormCreate): configuration, INI line, version,
-    // agent, tray icon, ApplySettings, start-up delay.
-    explicit TMainWin(QWidget* parent = nullptr);
+    // Runs the creation steps (FormCreate): configuration from configPath
+    // (see ConfigModuleStartup), INI line, version, agent, tray icon,
+    // ApplySettings, start-up delay.
+    explicit TMainWin(const std::string& configPath, QWidget* parent = nullptr);
     ~TMainWin() override;
 
     // --- start-up and end --------------------------------------------------
@@ -53,15 +51,16 @@ public:
     void Shutdown();
     // Workers that have not ended yet. One stuck in the name resolver or in a
     // long parse may never end; the program does not wait for it.
-    bool WorkersRunning() const { return workers_.Running() != 0; }
+    bool WorkersRunning() const { return core_->WorkersRunning(); }
 
     // --- check cycle ---------------------------------------------------------
     void CheckDranbin(bool forced);
     void btnCheckClick();
     void Aktualisieren1Click();
     void timerCheckTimer();
-    void HandleDranbinInfo(const rDranbinInfo& info, bool forced);
-    void ShowDranbinState(int n, bool forced, const rDranbinInfo& info);
+    void HandleDranbinInfo(const rDranbinInfo& info, bool forced) override;
+    // Shows a result's outcome: tray, balloon, popup for n games (-1: failed).
+    void ShowDranbinState(const CheckOutcome& outcome, int n);
     void SetLastResult(const std::string& s);
     void SetActive(bool on);
     void UpdateActivationMenu();
@@ -107,33 +106,32 @@ public:
     // the dialog open (keepOpen).
     void autostartDlg_ShowPersonalClick(bool& keepOpen);
     void autostartDlg_ShowCommonClick(bool& keepOpen);
-    // Creates the startup entry linkName in the startup folder with that CSIDL
-    // number; a failure goes unreported.
-    void AddStartupLink(int folder, const std::string& linkName);
 
     // --- update check (MainWinUpdate.cpp) -----------------------------------------------
     void CheckForUpdate();
     void btnUpdateCheckClick();
     void labUpdLinkClick();
     // Fills the Update page from a finished check (GUI thread).
-    void ShowUpdateResult(const rUpdateResult& result);
+    void ShowUpdateResult(const rUpdateResult& result) override;
 
     // --- what tests and the tray read ------------------------------------------------
     TMainWinUi& Ui() { return ui_; }
-    THttpClient& HttpClient() { return myHttpCli_; }
+    TAppCore& Core() { return *core_; }
+    tConfig& Config() const { return core_->Config(); }
+    THttpClient& HttpClient() { return core_->HttpClient(); }
     QSystemTrayIcon* TrayIcon() const { return tray_; }
     QMenu* PopupMenu() const { return popupMenu_; }
     BalloonNotifier* Balloon() const { return balloon_; }
     int TrayIndex() const { return trayIndex_; }
     const QString& TrayTip() const { return trayTip_; }
     bool TrayReducedSet() const { return imageSet_->Reduced(); }
-    const rDranbinInfo& LastResult() const { return lastResult_; }
-    int Calls() const { return calls_; }
-    int CallErrors() const { return callErrors_; }
-    bool LastCheckFailed() const { return lastCheckFailed_; }
+    const rDranbinInfo& LastResult() const { return core_->Cycle().LastResult(); }
+    int Calls() const { return core_->Cycle().Calls(); }
+    int CallErrors() const { return core_->Cycle().CallErrors(); }
+    bool LastCheckFailed() const { return core_->Tray().LastCheckFailed(); }
     bool SessionEnding() const { return sessionEnding_; }
     bool SettingsShown() const { return settingsShown_; }
-    bool ClientConfigPending() const { return clientConfigPending_; }
+    bool ClientConfigPending() const { return core_->ClientConfigPending(); }
     QTimer& TimerStartupDelay() { return timerStartupDelay_; }
     QTimer& TimerCheck() { return timerCheck_; }
     QTimer& TimerErrorIcon() { return timerErrorIcon_; }
@@ -157,7 +155,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void FormCreate();
+    void FormCreate(const std::string& configPath);
+    // Shows the core's tray state: light, tip, blinking.
+    void ShowTrayState();
     void CreateTray();
     void InstallTrayIcon();
     void ConnectSettingControls();
@@ -173,9 +173,7 @@ private:
     void ReportErrors(const std::function<void()>& fn);
 
     TMainWinUi ui_;
-    THttpClient myHttpCli_;
-    QtGuiInvoker invoker_;
-    TWorkerThreads workers_;
+    std::unique_ptr<TAppCore> core_;
 
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* popupMenu_ = nullptr;
@@ -197,16 +195,8 @@ private:
 
     bool sessionEnding_ = false;
     bool settingsShown_ = false;
-    bool lastCheckFailed_ = false;
-    bool errorBlinkPhase_ = false;
-    bool testBlinkPhase_ = false;
-    bool clientConfigPending_ = false;
-    bool lastCountChanged_ = false; // of the result being handled
+    TBlinkPhases testBlink_;
     int trayWaitTicks_ = 0;
-
-    rDranbinInfo lastResult_;
-    int calls_ = 0;
-    int callErrors_ = 0;
 };
 
 // Sets a timer's state the way the program's timers behave everywhere: only an
@@ -216,8 +206,5 @@ void SetTimerInterval(QTimer& timer, int intervalMs);
 
 // The locale's time format for hours, minutes and seconds (no time zone).
 QString TimeOfDayFormat(const QLocale& locale);
-
-// Every "%d" (case-sensitive) replaced by the decimal count.
-std::string SubstituteCount(const std::string& text, int count);
 
 } // namespace vexrem

@@ -1,6 +1,7 @@
 // Autostart entry and the colour-depth advice, asked from the settings window.
 #include "ui/MainWin.h"
 
+#include "core/Autostart.h"
 #include "dialogs/TaskDialog.h"
 #include "platform/Platform.h"
 #include "platform/StartupLink.h"
@@ -14,26 +15,6 @@
 namespace vexrem {
 
 namespace {
-
-// Which startup entry there is; the personal one wins when both exist, since
-// that is the one the user's session would start anyway.
-enum class AutostartEntry { None, Personal, Common };
-
-AutostartEntry FindAutostartEntry(const std::string& personal, const std::string& common) {
-    if (Platform().FileExists(personal)) {
-        return AutostartEntry::Personal;
-    }
-    if (Platform().FileExists(common)) {
-        return AutostartEntry::Common;
-    }
-    return AutostartEntry::None;
-}
-
-void DeleteIfExists(const std::string& path) {
-    if (Platform().FileExists(path)) {
-        Platform().RemoveFile(path); // missing rights: the next opening shows what is left
-    }
-}
 
 // Opens a startup folder in the desktop's file manager. The personal one is
 // created first when it is missing (it lies in the user's own configuration
@@ -85,9 +66,8 @@ QString ColorDepthAdvice() {
 } // namespace
 
 void TMainWin::btnAddAutostartClick() {
-    const std::string personal = StartupLinkPath(CsidlStartup, StartupLinkName);
-    const std::string common = StartupLinkPath(CsidlCommonStartup, StartupLinkName);
-    const AutostartEntry entry = FindAutostartEntry(personal, common);
+    const AutostartPlaces places = AutostartLinkPaths();
+    const AutostartEntry entry = FindAutostartEntry(places);
 
     TTaskDialog dlg(this);
     dlg.SetTitle(QStringLiteral("Autostart"));
@@ -120,44 +100,14 @@ void TMainWin::btnAddAutostartClick() {
 
     dlg.Execute();
 
-    // Existence is looked at again at each step: the folders may have changed
-    // while the dialog was open. An entry that is switched away from goes only
-    // once the chosen one is in place, so a failed write (the shared folder is
-    // seldom writable) never leaves the user without any entry.
     const int choice = dlg.RadioButtonResult();
     if (choice == rbNone) {
-        DeleteIfExists(common);
-        DeleteIfExists(personal);
+        ApplyAutostartChoice(AutostartEntry::None, places);
     } else if (choice == rbPersonal) {
-        if (!Platform().FileExists(personal)) {
-            AddStartupLink(CsidlStartup, StartupLinkName);
-        }
-        if (Platform().FileExists(personal)) {
-            DeleteIfExists(common);
-        }
+        ApplyAutostartChoice(AutostartEntry::Personal, places);
     } else if (choice == rbCommon) {
-        if (!Platform().FileExists(common)) {
-            AddStartupLink(CsidlCommonStartup, StartupLinkName);
-        }
-        if (Platform().FileExists(common)) {
-            DeleteIfExists(personal);
-        }
+        ApplyAutostartChoice(AutostartEntry::Common, places);
     }
-}
-
-void TMainWin::AddStartupLink(int folder, const std::string& linkName) {
-    const std::string path = StartupLinkPath(folder, linkName);
-    const std::string target = Platform().ExePath();
-    if (path.empty() || target.empty()) {
-        return;
-    }
-    // The personal folder lies in the user's configuration folder, which
-    // exists; one missing level is made here. The shared one is the system's.
-    const std::string dir = Platform().SpecialFolderPath(folder);
-    if (folder == CsidlStartup && !Platform().DirectoryExists(dir)) {
-        Platform().MakeDirectory(dir);
-    }
-    Platform().CreateStartupLink(path, target, StartupLinkDescription);
 }
 
 void TMainWin::autostartDlg_ShowPersonalClick(bool& keepOpen) {

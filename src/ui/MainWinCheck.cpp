@@ -1,9 +1,7 @@
 // The check cycle: when a status check runs and what each result does.
-#include "config/Config.h"
-#include "status/DranSeiThread.h"
 #include "ui/MainWin.h"
+#include "ui/MessageBox.h"
 #include "ui/PlainText.h"
-#include "worker/RunningRequests.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,18 +15,9 @@ namespace vexrem {
 
 void TMainWin::CheckDranbin(bool forced) {
     // A request while a check runs is dropped, not queued.
-    if (DranCheckRunning) {
-        return;
+    if (core_->CheckDranbin(forced)) {
+        ui_.btnCheck->setEnabled(false);
     }
-    ui_.btnCheck->setEnabled(false);
-    // A proxy change still waiting for the last request goes in first.
-    if (clientConfigPending_) {
-        TryConfigureHttpClient();
-    }
-    StartDranCheck(
-        Config->UserName, myHttpCli_, forced,
-        [this](const rDranbinInfo& info, bool f) { HandleDranbinInfo(info, f); }, invoker_,
-        workers_);
 }
 
 void TMainWin::btnCheckClick() {
@@ -40,54 +29,35 @@ void TMainWin::Aktualisieren1Click() {
 }
 
 void TMainWin::timerCheckTimer() {
-    if (Config->Active) {
+    if (Config().Active) {
         CheckDranbin(false);
     }
 }
 
 void TMainWin::HandleDranbinInfo(const rDranbinInfo& info, bool forced) {
-    const bool countChanged = info.Count != lastResult_.Count;
     ui_.btnCheck->setEnabled(false);
-    ++calls_;
-    lastResult_ = info;
-    if (info.Error) {
-        ++callErrors_;
-        SetErrorState(true, info.Text);
-        ShowDranbinState(-1, false, info);
-        if (forced) {
-            QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"),
-                            QStringLiteral("Die Abfrage ergab einen Fehler: \"") +
-                                NeutralizeBidi(QString::fromLocal8Bit(info.Text)) +
-                                QStringLiteral("\""),
-                            QMessageBox::Ok);
-            box.setTextFormat(Qt::PlainText); // the failure text may hold a page's markup
-            // Blocks no window of ours: the tray and its menu stay live.
-            box.setWindowModality(Qt::WindowModal);
-            box.exec();
-        }
-    } else {
-        SetErrorState(false);
-        lastCountChanged_ = countChanged;
-        ShowDranbinState(info.Count, forced, info);
-        if (info.Count < 1) {
-            SetLastResult("Bei keinem Spiel dran.");
-        } else if (info.Count == 1) {
-            SetLastResult("Dran bei einem Spiel. (GID=" + std::to_string(info.GID) + ")");
-        } else {
-            SetLastResult("Dran bei " + std::to_string(info.Count) + " Spielen.");
-        }
+    const CheckOutcome outcome = core_->HandleResult(info, forced, timerPopup_.isActive());
+    if (outcome.lastResult) {
+        SetLastResult(*outcome.lastResult);
     }
-    ui_.labCallsValue->setText(QString::number(calls_));
-    ui_.labCallErrorsValue->setText(QString::number(callErrors_));
+    ShowDranbinState(outcome, info.Error ? -1 : info.Count);
+    if (outcome.errorBox) {
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Fehler"),
+                    QStringLiteral("Die Abfrage ergab einen Fehler: \"") +
+                        NeutralizeBidi(QString::fromLocal8Bit(info.Text)) + QStringLiteral("\""),
+                    nullptr);
+    }
+    ui_.labCallsValue->setText(QString::number(Calls()));
+    ui_.labCallErrorsValue->setText(QString::number(CallErrors()));
     ui_.btnCheck->setEnabled(true);
 }
 
-void TMainWin::ShowDranbinState(int n, bool forced, const rDranbinInfo& info) {
-    SetTrayState(n, info.Text);
-    if ((n > 0 && lastCountChanged_) || (forced && n >= 0)) {
+void TMainWin::ShowDranbinState(const CheckOutcome& outcome, int n) {
+    ShowTrayState();
+    if (outcome.balloon) {
         ShowDranBalloon(n);
     }
-    if ((n > 0 && !timerPopup_.isActive()) || (forced && n >= 0)) {
+    if (outcome.popup) {
         ShowDranPopup(n);
     }
 }
@@ -125,24 +95,25 @@ void TMainWin::SetLastResult(const std::string& s) {
 }
 
 void TMainWin::SetActive(bool on) {
-    const bool wasActive = Config->Active;
-    Config->Active = on;
+    const bool wasActive = Config().Active;
+    Config().Active = on;
     ui_.cbActive->setChecked(on);
-    if (!Config->Active) {
-        SetTrayIndex(TrayImageDark);
-        SetTrayTip(QStringLiteral("Inaktiv"));
+    if (!on) {
+        core_->Tray().SetLight(TrayLight::Dark);
+        core_->Tray().SetTip("Inaktiv");
+        ShowTrayState();
     } else if (!wasActive) {
         // Switched on from the tray: check now, and periodically from here on,
         // as a user who switches checking on expects.
-        SetTimer(timerCheck_, true, Config->Interval * 1000);
+        SetTimer(timerCheck_, true, Config().Interval * 1000);
         CheckDranbin(false);
     }
     UpdateActivationMenu();
 }
 
 void TMainWin::UpdateActivationMenu() {
-    Deaktivieren1->setEnabled(Config->Active);
-    Aktivieren1->setEnabled(!Config->Active);
+    Deaktivieren1->setEnabled(Config().Active);
+    Aktivieren1->setEnabled(!Config().Active);
 }
 
 } // namespace vexrem

@@ -1,6 +1,5 @@
 // Balloon and popup when the player is due, and the clicks on tray icon and
 // balloon.
-#include "config/Config.h"
 #include "status/GameLinks.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/MainWin.h"
@@ -11,17 +10,17 @@
 namespace vexrem {
 
 void TMainWin::ShowDranBalloon(int gameCount) {
-    if (!Config->ShowBalloon) {
+    if (!Config().ShowBalloon) {
         return;
     }
     balloon_->Remove();
-    balloon_->Show(QString::fromLocal8Bit(Config->BalloonCaption),
-                   QString::fromLocal8Bit(SubstituteCount(Config->BalloonText, gameCount)),
-                   Config->BalloonTimeout * 1000);
+    balloon_->Show(QString::fromLocal8Bit(Config().BalloonCaption),
+                   QString::fromLocal8Bit(SubstituteCount(Config().BalloonText, gameCount)),
+                   Config().BalloonTimeout * 1000);
 }
 
 void TMainWin::ShowDranPopup(int gameCount) {
-    if (!Config->ShowPopup) {
+    if (!Config().ShowPopup) {
         return;
     }
     timerPopup_.stop(); // a running snooze ends here
@@ -30,15 +29,15 @@ void TMainWin::ShowDranPopup(int gameCount) {
     // balloon are windows of ours (XEmbed trays), and they must stay live.
     TfrmPopup popup(this);
     popup.setWindowModality(Qt::WindowModal);
-    popup.SetPopupTexts(Config->PopupCaption, SubstituteCount(Config->PopupMessage, gameCount),
-                        Config->HindaText, Config->PopupDelay1, Config->PopupDelay2);
+    popup.SetPopupTexts(Config().PopupCaption, SubstituteCount(Config().PopupMessage, gameCount),
+                        Config().HindaText, Config().PopupDelay1, Config().PopupDelay2);
     const int result = popup.exec();
     switch (result) {
     case TfrmPopup::mrWait1:
-        SetTimer(timerPopup_, true, Config->PopupDelay1 * 1000);
+        SetTimer(timerPopup_, true, Config().PopupDelay1 * 1000);
         break;
     case TfrmPopup::mrWait2:
-        SetTimer(timerPopup_, true, Config->PopupDelay2 * 1000);
+        SetTimer(timerPopup_, true, Config().PopupDelay2 * 1000);
         break;
     case TfrmPopup::mrHinda:
         Vexelfeldde1Click();
@@ -57,17 +56,18 @@ void TMainWin::NotifyIconClick() {
 }
 
 void TMainWin::Vexelfeldde1Click() {
-    ReportErrors([this] { GotoGame(lastResult_.Count, lastResult_.GID, Config->UseZavazuzeza); });
+    ReportErrors([this] { GotoGame(LastResult().Count, LastResult().GID, Config().UseZavazuzeza); });
 }
 
 void TMainWin::NotifyIconBalloonClick() {
-    if (!Config->gotoGameOnBalloonClick) {
+    if (!Config().gotoGameOnBalloonClick) {
         return;
     }
-    const int count = lastResult_.Count;
-    const int gid = lastResult_.GID;
+    const int count = LastResult().Count;
+    const int gid = LastResult().GID;
     if (count >= 1) {
-        ReportErrors([count, gid] { OpenGamePage(Config->UseZavazuzeza, count == 1 ? gid : -1); });
+        const bool zavazuzeza = Config().UseZavazuzeza;
+        ReportErrors([=] { OpenGamePage(zavazuzeza, count == 1 ? gid : -1); });
     }
 }
 

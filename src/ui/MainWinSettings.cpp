@@ -6,7 +6,6 @@
 #include "ui/LinkDialogs.h"
 #include "ui/LinkLabel.h"
 #include "ui/MainWin.h"
-#include "worker/RunningRequests.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -122,7 +121,7 @@ void TMainWin::ConnectSettingControls() {
 }
 
 void TMainWin::ResetConfigUIElements() {
-    const tConfig& c = *Config;
+    const tConfig& c = Config();
     ui_.seStartupDelay->setValue(std::clamp(c.StartupDelay, 1, 10));
     SetText(ui_.leUserName, c.UserName);
     ui_.seIntervall->setValue(c.Interval);
@@ -165,7 +164,7 @@ void TMainWin::ResetConfigUIElements() {
 }
 
 bool TMainWin::SettingsDiffer() const {
-    const tConfig& c = *Config;
+    const tConfig& c = Config();
     return Trimmed(ui_.leUserName) != c.UserName ||
            Trimmed(ui_.leBalloonCaption) != c.BalloonCaption ||
            Trimmed(ui_.leBalloontext) != c.BalloonText ||
@@ -195,7 +194,7 @@ bool TMainWin::SettingsDiffer() const {
 }
 
 void TMainWin::ControlsToSettings() {
-    tConfig& c = *Config;
+    tConfig& c = Config();
     ui_.leUserName->setText(ui_.leUserName->text().trimmed());
     if (SpinValue(ui_.seIntervall) < 20) {
         ui_.seIntervall->setValue(20);
@@ -239,78 +238,31 @@ void TMainWin::HandleSettingChange(QObject* sender) {
 void TMainWin::btnSetConfigClick(QObject* sender) {
     ControlsToSettings();
     ApplySettings();
-    SetActive(Config->Active);
+    SetActive(Config().Active);
     HandleSettingChange(sender);
 }
 
 void TMainWin::ApplySettings() {
-    const tConfig& c = *Config;
-    // 1. Controls.
     ResetConfigUIElements();
-    // 2. Icon set, keeping the state shown.
-    SetTrayTip(QString());
-    const int index = trayIndex_;
-    imageSet_ = c.TrayIconReducedColors ? &imageIcons16_ : &imageIcons_;
-    SetTrayIndex(index);
-    // 3. Tooltip by the last result.
-    if (lastResult_.Count > 0) {
-        SetTrayTip(QString::fromLocal8Bit(SubstituteCount(c.ToolTipText, lastResult_.Count)));
-    } else {
-        SetTrayTip(QString::fromLocal8Bit(c.ToolTipTextNDran));
-    }
-    // 4. Check timer.
-    SetTimer(timerCheck_, c.Active, c.Interval * 1000);
-    // 5. HTTP client, but never under a request that is running.
-    ConfigureHttpClient();
-    // 6. Error blinking.
-    SetTimerInterval(timerErrorIcon_, c.TrayIconBlinkSpeed);
-    const bool wasBlinking = timerErrorIcon_.isActive();
-    SetErrorState(lastCheckFailed_);
-    if (lastCheckFailed_ && !c.TrayIconBlinkOnError && wasBlinking) {
-        // Blinking switched off after a failure: stop it, and show the
-        // steady failure image rather than whichever phase was last shown.
-        timerErrorIcon_.stop();
-        SetTrayIndex(TrayImageRed);
-    }
+    imageSet_ = Config().TrayIconReducedColors ? &imageIcons16_ : &imageIcons_;
+    SetTimer(timerCheck_, Config().Active, Config().Interval * 1000);
+    // The client is set up anew, but never under a running request.
+    core_->ApplySettings();
+    TryConfigureHttpClient();
+    ShowTrayState();
 }
 
 void TMainWin::ConfigureHttpClient() {
-    clientConfigPending_ = true;
+    core_->ConfigureHttpClient();
     TryConfigureHttpClient();
 }
 
 void TMainWin::TryConfigureHttpClient() {
-    if (!clientConfigPending_) {
+    if (core_->TryConfigureHttpClient()) {
         timerClientConfig_.stop();
-        return;
+    } else if (!timerClientConfig_.isActive()) {
+        timerClientConfig_.start();
     }
-    // Closing the client under a running request would cut it short and make
-    // the check fail; such a change waits until the request has ended. Holding
-    // the gate meanwhile keeps a new request from starting half-configured.
-    TRunningRequests::Entry gate = RunningRequests.TryEnter();
-    if (!gate) {
-        if (!timerClientConfig_.isActive()) {
-            timerClientConfig_.start();
-        }
-        return;
-    }
-    const tConfig& c = *Config;
-    myHttpCli_.Close();
-    HttpProxy proxy;
-    if (c.UseProxy) {
-        proxy.host = c.ProxyServer;
-        proxy.port = std::to_string(c.ProxyPort);
-        if (c.ProxyAuth) {
-            proxy.username = c.ProxyUsername;
-            proxy.password = c.ProxyPassword;
-        }
-    } else {
-        proxy.host.clear();
-        proxy.port = "80";
-    }
-    myHttpCli_.SetProxy(proxy);
-    clientConfigPending_ = false;
-    timerClientConfig_.stop();
 }
 
 void TMainWin::btnCloseClick(QObject* sender) {

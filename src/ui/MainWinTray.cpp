@@ -1,6 +1,5 @@
 // The tray icon: image and tooltip per result, error blinking and its preview,
 // the tray menu.
-#include "config/Config.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/MainWin.h"
 #include "ui/PlainText.h"
@@ -177,43 +176,30 @@ void TMainWin::SetTrayTip(const QString& tip) {
     }
 }
 
+void TMainWin::ShowTrayState() {
+    const TTrayState& state = core_->Tray();
+    SetTrayIndex(static_cast<int>(state.Light()));
+    const QString tip = QString::fromLocal8Bit(state.Tip());
+    // The failure text is the server's: its direction controls go.
+    SetTrayTip(state.TipFromServer() ? NeutralizeBidi(tip) : tip);
+    SetTimer(timerErrorIcon_, state.Blinking(), Config().TrayIconBlinkSpeed);
+}
+
 void TMainWin::SetTrayState(int n, const std::string& errorText) {
-    if (n == -1) {
-        if (!Config->TrayIconBlinkOnError) {
-            SetTrayIndex(TrayImageRed);
-        }
-        SetTrayTip(QStringLiteral("Fehler (") + NeutralizeBidi(QString::fromLocal8Bit(errorText)) +
-                   QStringLiteral(")"));
-    } else if (n == 0) {
-        SetTrayIndex(TrayImageYellow);
-        SetTrayTip(QString::fromLocal8Bit(Config->ToolTipTextNDran));
-    } else {
-        SetTrayIndex(TrayImageGreen);
-        SetTrayTip(QString::fromLocal8Bit(SubstituteCount(Config->ToolTipText, n)));
-    }
+    core_->Tray().SetTrayState(n, errorText, Config());
+    ShowTrayState();
 }
 
 void TMainWin::SetErrorState(bool failed, const std::string& text) {
-    lastCheckFailed_ = failed;
-    if (failed) {
-        if (!text.empty()) {
-            SetLastResult("Fehler: " + text);
-        }
-        if (Config->TrayIconBlinkOnError) {
-            SetTimer(timerErrorIcon_, true, Config->TrayIconBlinkSpeed);
-        }
-    } else {
-        timerErrorIcon_.stop();
+    if (failed && !text.empty()) {
+        SetLastResult("Fehler: " + text);
     }
+    core_->Tray().SetErrorState(failed, Config());
+    ShowTrayState();
 }
 
 void TMainWin::timerErrorIconTimer() {
-    int index = TrayImageDark;
-    if (!errorBlinkPhase_) {
-        index = Config->TrayIconModeNormal ? TrayImageRed : TrayImageYellow;
-    }
-    errorBlinkPhase_ = !errorBlinkPhase_;
-    SetTrayIndex(index);
+    SetTrayIndex(static_cast<int>(core_->Tray().BlinkTick(Config().TrayIconModeNormal)));
 }
 
 void TMainWin::cbBlinkOnErrorClick(QObject* sender) {
@@ -232,12 +218,8 @@ void TMainWin::tbBlinkSpeedChange() {
 
 void TMainWin::timerErrorIconTestTimer() {
     const TrayImageSet& set = ui_.rbTrayIcon16Cols->isChecked() ? imageIcons16_ : imageIcons_;
-    int index = TrayImageDark;
-    if (!testBlinkPhase_) {
-        index = ui_.rbIconModeNormal->isChecked() ? TrayImageRed : TrayImageYellow;
-    }
-    testBlinkPhase_ = !testBlinkPhase_;
-    ui_.imageIconError->setPixmap(set.Pixmap(index, 16));
+    const TrayLight light = testBlink_.Tick(ui_.rbIconModeNormal->isChecked());
+    ui_.imageIconError->setPixmap(set.Pixmap(static_cast<int>(light), 16));
 }
 
 void TMainWin::PopupMenuPopup() {

@@ -3,7 +3,6 @@
 #include "ui/MainWin.h"
 #include "ui/PlainText.h"
 #include "update/UpdateThread.h"
-#include "worker/RunningRequests.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -22,17 +21,9 @@ const char* const kNoVersionShown = "---";
 
 void TMainWin::CheckForUpdate() {
     // Only one update check at a time; a request meanwhile changes nothing.
-    if (UpdateCheckRunning) {
-        return;
-    }
-    ui_.btnUpdateCheck->setEnabled(false);
-    try {
-        StartUpdateCheck(
-            myHttpCli_, [this](const rUpdateResult& result) { ShowUpdateResult(result); }, invoker_,
-            workers_);
-    } catch (...) {
-        ui_.btnUpdateCheck->setEnabled(true); // no worker will ever enable it
-        throw;
+    // The result (on this thread) enables the button again.
+    if (core_->CheckForUpdate()) {
+        ui_.btnUpdateCheck->setEnabled(false);
     }
 }
 

@@ -1,7 +1,9 @@
 #include "ui/SessionEnd.h"
 
 #include "config/Config.h"
+#include "status/GameLinks.h"
 #include "ui/MainWin.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -37,12 +39,12 @@ SessionEnd::SessionEnd() {
         // settings are written now. The save at the end of the run repeats
         // it when there is still time for one.
         if (!mainWin_) {
-            SaveSettingsNow();
+            // The settings were written when they were loaded, moments ago.
             EndSession();
             return;
         }
         mainWin_->WMQueryEndSession();
-        SaveSettingsNow();
+        SaveSettingsNow(mainWin_->Config());
         mainWin_->Terminate();
     });
 #ifndef _WIN32
@@ -115,35 +117,35 @@ void SessionEnd::EndSession() {
     mainWin_->Terminate();
 }
 
-void SaveSettingsNow() {
-    if (!Config) {
-        return;
-    }
-    const ConfigMessageSink previous =
-        SetConfigMessageSink([](const std::string& msg) { std::cerr << msg << std::endl; });
+namespace {
+
+// Saves config with every message for the user going to sink.
+void SaveWithMessagesTo(tConfig& config, const ConfigMessageSink& sink) {
+    const ConfigMessageSink previous = SetConfigMessageSink(sink);
     try {
-        Config->SaveToIni();
+        config.SaveToIni();
     } catch (const IniFileError& e) {
-        std::cerr << e.what() << std::endl;
+        sink(e.what());
     }
     SetConfigMessageSink(previous);
 }
 
-void SaveSettingsAtEnd(bool sessionEnding) {
-    const ConfigMessageSink previous =
-        SetConfigMessageSink([sessionEnding](const std::string& msg) {
-            std::cerr << msg << std::endl;
-            // While the session ends, a box would hold the end until the
-            // session manager kills the process.
-            if (!sessionEnding && qobject_cast<QApplication*>(QCoreApplication::instance())) {
-                QMessageBox box(QMessageBox::Warning, QStringLiteral("VexelReminder"),
-                                QString::fromLocal8Bit(msg), QMessageBox::Ok);
-                box.setTextFormat(Qt::PlainText); // names the file as it is
-                box.exec();
-            }
-        });
-    ConfigModuleShutdown();
-    SetConfigMessageSink(previous);
+} // namespace
+
+void SaveSettingsNow(tConfig& config) {
+    SaveWithMessagesTo(config, [](const std::string& msg) { std::cerr << msg << std::endl; });
+}
+
+void SaveSettingsAtEnd(tConfig& config, bool sessionEnding) {
+    SaveWithMessagesTo(config, [sessionEnding](const std::string& msg) {
+        std::cerr << msg << std::endl;
+        // While the session ends, a box would hold the end until the session
+        // manager kills the process.
+        if (!sessionEnding && qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            ShowMessage(QMessageBox::Warning, QString::fromUtf8(kProgramName),
+                        QString::fromLocal8Bit(msg), nullptr, Qt::ApplicationModal);
+        }
+    });
 }
 
 } // namespace vexrem

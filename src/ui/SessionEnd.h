@@ -17,6 +17,7 @@ class QSocketNotifier;
 namespace vexrem {
 
 class TMainWin;
+class tConfig;
 
 class SessionEnd : public QObject {
     Q_OBJECT
@@ -42,11 +43,11 @@ private:
 // Writes the settings without ending anything: for the moment the session
 // manager may end the process without a further word. A failure goes to
 // stderr only.
-void SaveSettingsNow();
+void SaveSettingsNow(tConfig& config);
 
-// The end of the run, after the event loop: saves the settings and destroys
-// the configuration. A failure is always written to stderr; while a desktop
-// is still there (the session is not ending) it is also shown to the user.
-void SaveSettingsAtEnd(bool sessionEnding);
+// The end of the run, after the event loop: saves the settings. A failure is
+// always written to stderr; while a desktop is still there (the session is not
+// ending) it is also shown to the user.
+void SaveSettingsAtEnd(tConfig& config, bool sessionEnding);
 
 } // namespace vexrem

@@ -1,6 +1,6 @@
 #include "update/UpdateThread.h"
 
-#include "worker/RunningRequests.h"
+#include "worker/CheckShared.h"
 #include "worker/ServerAddress.h"
 
 #include <memory>
@@ -24,10 +24,10 @@ std::string SiteHostName(const std::string& siteBase) {
     return host;
 }
 
-TUpdateThread::TUpdateThread(THttpClient& client, UpdateHandler onResult, GuiInvoker& invoker,
+TUpdateThread::TUpdateThread(std::shared_ptr<TCheckShared> shared, UpdateHandler onResult,
                              std::string url)
     : onResult_(std::move(onResult)),
-      worker_({UpdateCheckRunning, RunningRequests, client, invoker}, std::move(url), Steps()) {}
+      worker_(SharedParts(shared, &TCheckShared::UpdateCheckRunning), std::move(url), Steps()) {}
 
 CheckSteps TUpdateThread::Steps() {
     CheckSteps steps;
@@ -51,11 +51,11 @@ void TUpdateThread::Execute() {
     worker_.Execute();
 }
 
-void StartUpdateCheck(THttpClient& client, UpdateHandler onResult, GuiInvoker& invoker,
+void StartUpdateCheck(const std::shared_ptr<TCheckShared>& shared, UpdateHandler onResult,
                       TWorkerThreads& workers, const std::string& siteBase) {
-    auto worker = std::make_shared<TUpdateThread>(client, std::move(onResult), invoker,
-                                                  VersionListUrl(siteBase));
-    StartCheck(UpdateCheckRunning, workers, [worker] { worker->Execute(); });
+    auto worker =
+        std::make_shared<TUpdateThread>(shared, std::move(onResult), VersionListUrl(siteBase));
+    StartCheck(shared->UpdateCheckRunning, workers, [worker] { worker->Execute(); });
 }
 
 } // namespace vexrem

@@ -6,13 +6,13 @@
 #include "worker/CheckWorker.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace vexrem {
 
-class THttpClient;
-class GuiInvoker;
 class TWorkerThreads;
+struct TCheckShared;
 
 inline constexpr const char* kVersionListPath = "/vexrem/verinfo.php";
 
@@ -28,8 +28,7 @@ std::string SiteHostName(const std::string& siteBase = {});
 
 class TUpdateThread {
 public:
-    TUpdateThread(THttpClient& client, UpdateHandler onResult, GuiInvoker& invoker,
-                  std::string url);
+    TUpdateThread(std::shared_ptr<TCheckShared> shared, UpdateHandler onResult, std::string url);
     // The worker's steps refer to this object.
     TUpdateThread(const TUpdateThread&) = delete;
     TUpdateThread& operator=(const TUpdateThread&) = delete;
@@ -51,7 +50,9 @@ private:
 // GUI thread only, and only while UpdateCheckRunning is false. siteBase
 // defaults to SiteBase(). client, invoker and workers must outlive the
 // worker (see StartDranCheck).
-void StartUpdateCheck(THttpClient& client, UpdateHandler onResult, GuiInvoker& invoker,
+// Sets the shared UpdateCheckRunning and runs a TUpdateThread on a new thread
+// of workers.
+void StartUpdateCheck(const std::shared_ptr<TCheckShared>& shared, UpdateHandler onResult,
                       TWorkerThreads& workers, const std::string& siteBase = {});
 
 } // namespace vexrem

@@ -1,6 +1,7 @@
 #include "worker/CheckWorker.h"
 
 #include "net/HttpClient.h"
+#include "worker/CheckShared.h"
 #include "worker/FailureText.h"
 #include "worker/GuiInvoker.h"
 #include "worker/RunningRequests.h"
@@ -70,6 +71,11 @@ void TCheckWorker::Execute() noexcept {
     } catch (...) {
         // A failing handler must not take the worker (and the program) down.
     }
+}
+
+CheckParts SharedParts(const std::shared_ptr<TCheckShared>& shared,
+                       std::atomic<bool> TCheckShared::*running) {
+    return {(*shared).*running, shared->RunningRequests, shared->client, *shared->invoker, shared};
 }
 
 void StartCheck(std::atomic<bool>& running, TWorkerThreads& workers, std::function<void()> body) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace vexrem {
@@ -15,15 +16,22 @@ class GuiInvoker;
 class THttpClient;
 class TRunningRequests;
 class TWorkerThreads;
+struct TCheckShared;
 
-// What a worker uses together with the rest of the program. Borrowed: the
-// owner keeps them alive until the worker has been joined (see TWorkerThreads).
+// What a worker uses together with the rest of the program. keepAlive, when
+// set, owns the rest; otherwise the owner keeps them alive until the worker
+// has been joined (see TWorkerThreads).
 struct CheckParts {
     std::atomic<bool>& running; // set by StartCheck, cleared by the worker last
     TRunningRequests& gate;
     THttpClient& client;
     GuiInvoker& invoker;
+    std::shared_ptr<const void> keepAlive = {};
 };
+
+// The parts of shared for a check with that run flag, kept alive by the worker.
+CheckParts SharedParts(const std::shared_ptr<TCheckShared>& shared,
+                       std::atomic<bool> TCheckShared::*running);
 
 // The part of a check that differs between the kinds of check. The callables
 // write into a result the check keeps; the worker calls them in this order,

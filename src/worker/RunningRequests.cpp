@@ -2,10 +2,6 @@
 
 namespace vexrem {
 
-std::atomic<bool> DranCheckRunning{false};
-std::atomic<bool> UpdateCheckRunning{false};
-TRunningRequests RunningRequests;
-
 TRunningRequests::Entry& TRunningRequests::Entry::operator=(Entry&& other) noexcept {
     if (this != &other) {
         Leave();

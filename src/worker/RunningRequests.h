@@ -1,17 +1,11 @@
 #pragma once
-// The run flags of the two kinds of check and the gate that gives one worker
-// at a time the shared HTTP client.
+// The gate that gives one worker at a time the shared HTTP client.
 
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 
 namespace vexrem {
-
-// Set by the GUI thread when a check starts; cleared by its worker as its last
-// action.
-extern std::atomic<bool> DranCheckRunning;
-extern std::atomic<bool> UpdateCheckRunning;
 
 // Mutual exclusion on the shared client. Waiting for "empty" and entering are
 // one step under the lock, so two workers can never both get in.
@@ -50,8 +44,5 @@ private:
     std::condition_variable freed_;
     bool busy_ = false;
 };
-
-// The process-wide gate on the main window's HTTP client.
-extern TRunningRequests RunningRequests;
 
 } // namespace vexrem

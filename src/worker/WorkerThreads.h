@@ -1,14 +1,13 @@
 #pragma once
-// Owner of the worker threads. Nothing else refers to a worker after it has
-// started, so this is where the program makes sure none outlives what it uses:
-// the owner (the main window) shuts the GUI invoker down and cancels the HTTP
-// client, and then either joins here before those go away, or, at program end
-// with a worker stuck where nothing reaches it (the name resolver, a long
-// parse), ends the process without destroying anything (see main).
+// Owner of the worker threads. A worker either uses only what it owns a share
+// of (the checks: see TCheckShared), so that its owner may Release it at the
+// end instead of waiting for one stuck where nothing reaches it (a long
+// parse); or it borrows, and is joined before what it borrows goes away.
 
 #include <cstddef>
 #include <functional>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -17,7 +16,7 @@ namespace vexrem {
 class TWorkerThreads {
 public:
     TWorkerThreads() = default;
-    ~TWorkerThreads(); // joins whatever still runs
+    ~TWorkerThreads(); // joins whatever still runs and was not released
     TWorkerThreads(const TWorkerThreads&) = delete;
     TWorkerThreads& operator=(const TWorkerThreads&) = delete;
 
@@ -26,6 +25,9 @@ public:
     void Start(std::function<void()> body);
     // Waits for every started thread.
     void JoinAll();
+    // Waits for the finished threads and lets the others run on by
+    // themselves; they must own what they use.
+    void Release();
     // Threads started and not yet finished.
     std::size_t Running() const;
 
@@ -34,10 +36,15 @@ private:
         std::thread thread;
         bool finished = false;
     };
-    void ReapFinished(); // mutex_ held
+    // Shared with the threads, which mark their node when done, also after a
+    // Release.
+    struct State {
+        std::mutex mutex;
+        std::list<Worker> workers;
+    };
+    static void ReapFinished(State& state); // state.mutex held
 
-    mutable std::mutex mutex_;
-    std::list<Worker> workers_;
+    std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
 } // namespace vexrem

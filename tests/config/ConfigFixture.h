@@ -17,14 +17,11 @@ protected:
     ConfigTest() : scoped_(platform) {
         previousSink_ =
             SetConfigMessageSink([this](const std::string& m) { messages.push_back(m); });
-        ConfigPath = CommonIni();
         NotNativeEnvironment = false;
         DetectedEnvironment = EnvironmentKind::Native;
     }
 
     ~ConfigTest() override {
-        Config.reset();
-        ConfigPath.clear();
         SetConfigMessageSink(previousSink_);
         NotNativeEnvironment = previousNotNative_;
         DetectedEnvironment = previousDetected_;
@@ -56,6 +53,7 @@ protected:
 
     FakePlatform platform;
     std::vector<std::string> messages;
+    std::string ConfigPath = CommonIni();
 
 private:
     ScopedPlatform scoped_;

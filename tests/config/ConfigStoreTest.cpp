@@ -26,32 +26,32 @@ using ConfigPathChoice = ConfigTest;
 
 TEST_F(ConfigPathChoice, AllUsersFileWhenNoPerUserFileExists) {
     ConfigPath = "stale";
-    ConfigModuleStartup();
+    ConfigPath = ConfigModuleStartup();
     EXPECT_EQ(ConfigPath, CommonIni());
 }
 
 TEST_F(ConfigPathChoice, AllUsersFileWhetherItExistsOrNot) {
     WriteFileBytes(CommonIni(), "[other]\nUserName=x\n");
-    ConfigModuleStartup();
+    ConfigPath = ConfigModuleStartup();
     EXPECT_EQ(ConfigPath, CommonIni());
 }
 
 TEST_F(ConfigPathChoice, PerUserFileWhenItExists) {
     WriteFileBytes(UserIni(), "");
     WriteFileBytes(CommonIni(), "[tester]\nUserName=common\n");
-    ConfigModuleStartup();
+    ConfigPath = ConfigModuleStartup();
     EXPECT_EQ(ConfigPath, UserIni());
 }
 
 TEST_F(ConfigPathChoice, PerUserFolderAloneIsNotEnough) {
     fs::create_directories(ExtractFilePath(UserIni()));
-    ConfigModuleStartup();
+    ConfigPath = ConfigModuleStartup();
     EXPECT_EQ(ConfigPath, CommonIni());
 }
 
 TEST_F(ConfigPathChoice, UnknownFoldersLeaveThePathBelowTheRoot) {
     platform.failSpecialFolders = true;
-    ConfigModuleStartup();
+    ConfigPath = ConfigModuleStartup();
     EXPECT_EQ(ConfigPath, NativePath("/VexelReminder/vexrem.ini"));
 }
 
@@ -67,18 +67,18 @@ TEST_F(ConfigPathChoice, StartupDetectsTheEnvironment) {
               }));
 }
 
-TEST_F(ConfigPathChoice, ShutdownClearsThePath) {
+TEST_F(ConfigPathChoice, ShutdownWithoutAConfigurationWritesNothing) {
     ConfigModuleStartup();
-    ConfigModuleShutdown();
-    EXPECT_EQ(ConfigPath, "");
-    EXPECT_FALSE(fs::exists(CommonIni())); // nothing to save without a configuration
+    std::unique_ptr<tConfig> none;
+    ConfigModuleShutdown(none);
+    EXPECT_FALSE(fs::exists(CommonIni()));
 }
 
 using ConfigCreation = ConfigTest;
 
 TEST_F(ConfigCreation, FirstRunWritesCompleteSectionToAllUsersFile) {
     ASSERT_FALSE(fs::exists(ExtractFilePath(CommonIni())));
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_TRUE(config.FirstRun);
     EXPECT_EQ(config.Filename(), CommonIni());
     EXPECT_EQ(config.SectionName(), "tester");
@@ -88,7 +88,7 @@ TEST_F(ConfigCreation, FirstRunWritesCompleteSectionToAllUsersFile) {
 
 TEST_F(ConfigCreation, StoredSectionIsLoadedAndCompleted) {
     WriteFileBytes(CommonIni(), "[tester]\nUserName=Racer\nInterval=60\nActive=1\n");
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "Racer");
     EXPECT_EQ(config.Interval, 60);
@@ -103,14 +103,14 @@ TEST_F(ConfigCreation, StoredSectionIsLoadedAndCompleted) {
 
 TEST_F(ConfigCreation, SectionNameIgnoresCase) {
     WriteFileBytes(CommonIni(), "[TESTER]\nuserNAME=Racer\n");
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "Racer");
 }
 
 TEST_F(ConfigCreation, EmptySectionCountsAsMissing) {
     WriteFileBytes(CommonIni(), "[tester]\n; nothing yet\n");
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_TRUE(config.FirstRun);
     EXPECT_EQ(config.UserName, "pim");
     EXPECT_EQ(CommonIniText(), "[tester]\n; nothing yet\n" + DefaultSection.substr(9));
@@ -120,7 +120,7 @@ TEST_F(ConfigCreation, OtherUsersSectionsAreLeftAsTheyWere) {
     const std::string others = "[alice]\r\nUserName=Alice\r\nInterval=30\r\n\r\n"
                                "[bob]\r\nActive=1\r\n";
     WriteFileBytes(CommonIni(), others);
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_TRUE(config.FirstRun);
     EXPECT_EQ(config.UserName, "pim");
     EXPECT_EQ(config.Interval, 120);
@@ -142,15 +142,14 @@ TEST_F(ConfigCreation, OtherUsersSectionsAreLeftAsTheyWere) {
 TEST_F(ConfigCreation, PerUserFileIsUsedWhenChosen) {
     WriteFileBytes(UserIni(), "[tester]\nUserName=Mine\n");
     WriteFileBytes(CommonIni(), "[tester]\nUserName=Shared\n");
-    ConfigModuleStartup();
-    tConfig config;
+    tConfig config(ConfigModuleStartup());
     EXPECT_EQ(config.UserName, "Mine");
     EXPECT_EQ(CommonIniText(), "[tester]\nUserName=Shared\n");
 }
 
 TEST_F(ConfigCreation, ReloadGivesWhatWasSaved) {
     {
-        tConfig config;
+        tConfig config(ConfigPath);
         config.UserName = "Speedy Gonzales";
         config.Interval = 45;
         config.Active = true;
@@ -170,7 +169,7 @@ TEST_F(ConfigCreation, ReloadGivesWhatWasSaved) {
         config.TrayIconReducedColors = true;
         config.SaveToIni();
     }
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "Speedy Gonzales");
     EXPECT_EQ(config.Interval, 45);
@@ -197,7 +196,7 @@ TEST_F(ConfigCreation, ReloadGivesWhatWasSaved) {
 TEST_F(ConfigCreation, SavingAgainAndReloadingChangeNoByte) {
     std::string saved;
     {
-        tConfig config;
+        tConfig config(ConfigPath);
         config.BalloonText = "  lead";
         config.PopupMessage = "\t tab";
         config.SaveToIni();
@@ -205,20 +204,20 @@ TEST_F(ConfigCreation, SavingAgainAndReloadingChangeNoByte) {
         config.SaveToIni();
         EXPECT_EQ(CommonIniText(), saved); // no second set of blanks
     }
-    tConfig reloaded; // reads the values trimmed, writes them back
+    tConfig reloaded(ConfigPath); // reads the values trimmed, writes them back
     EXPECT_EQ(reloaded.BalloonText, "lead");
     EXPECT_EQ(CommonIniText(), saved);
 }
 
 TEST_F(ConfigCreation, AssigningChangesMemoryOnly) {
-    tConfig config;
+    tConfig config(ConfigPath);
     config.Interval = 999;
     EXPECT_EQ(CommonIniText(), DefaultSection);
 }
 
 TEST_F(ConfigCreation, SetDefaultsRestoresEverySetting) {
     WriteFileBytes(CommonIni(), "[tester]\nUserName=x\nInterval=60\nProxyPassword=1mm2\n");
-    tConfig config;
+    tConfig config(ConfigPath);
     ASSERT_EQ(config.ProxyPassword, "ab");
     config.SetDefaults();
     EXPECT_EQ(config.UserName, "pim");
@@ -232,7 +231,7 @@ using OldLayout = ConfigTest;
 TEST_F(OldLayout, IsTakenOverAndDeleted) {
     WriteFileBytes(OldLayoutIni(), "[VexelReminder]\nUserName=Oldie\nInterval=200\n"
                                    "[tester]\nUserName=wrong\n");
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "Oldie");
     EXPECT_EQ(config.Interval, 200);
@@ -248,7 +247,7 @@ TEST_F(OldLayout, IsTakenOverAndDeleted) {
 TEST_F(OldLayout, UserSectionOfTheNewFileWins) {
     WriteFileBytes(OldLayoutIni(), "[vexelreminder]\nUserName=Oldie\nInterval=200\n");
     WriteFileBytes(CommonIni(), "[tester]\nUserName=Newbie\n");
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "Newbie");
     EXPECT_EQ(config.Interval, 120); // a key missing there takes its default
@@ -257,7 +256,7 @@ TEST_F(OldLayout, UserSectionOfTheNewFileWins) {
 
 TEST_F(OldLayout, WithoutItsSectionStillEndsTheFirstRun) {
     WriteFileBytes(OldLayoutIni(), "junk\n");
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "pim");
     EXPECT_FALSE(fs::exists(OldLayoutIni()));
@@ -269,7 +268,7 @@ TEST_F(ConfigSaveErrors, FolderThatCannotBeCreatedIsReportedAndTheSaveGoesOn) {
     // A regular file where a folder should be stops root as well.
     WriteFileBytes(platform.root / "blocker", "x");
     ConfigPath = platform.root / "blocker/VexelReminder/vexrem.ini";
-    tConfig config; // creation reports instead of failing
+    tConfig config(ConfigPath); // creation reports instead of failing
     EXPECT_TRUE(config.FirstRun);
     EXPECT_EQ(config.UserName, "pim");
     ASSERT_EQ(messages.size(), 2u);
@@ -280,13 +279,13 @@ TEST_F(ConfigSaveErrors, FolderThatCannotBeCreatedIsReportedAndTheSaveGoesOn) {
 TEST_F(ConfigSaveErrors, MissingParentFoldersAreCreatedToo) {
     // A fresh account may lack the data folder that holds the settings folder.
     ConfigPath = platform.root / "fresh/.local/share/VexelReminder/vexrem.ini";
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(fs::exists(ConfigPath));
 }
 
 TEST_F(ConfigSaveErrors, SaveThrowsWithThePathAndKeepsTheSettings) {
-    tConfig config;
+    tConfig config(ConfigPath);
     config.Interval = 77;
     config.UserName = "Kept";
     fs::remove(CommonIni());
@@ -309,7 +308,7 @@ TEST_F(ConfigSaveErrors, PipeAtTheSettingsPathIsReportedNotWaitedOn) {
     ASSERT_EQ(mkfifo(CommonIni().c_str(), 0600), 0);
     {
         HangGuard guard;
-        tConfig config;
+        tConfig config(ConfigPath);
         EXPECT_TRUE(config.FirstRun);
         EXPECT_EQ(config.Interval, 120);
     }
@@ -321,7 +320,7 @@ TEST_F(ConfigSaveErrors, PipeAtTheSettingsPathIsReportedNotWaitedOn) {
 // Saves killed at random points (the session ends with SIGKILL, the power
 // goes): the file afterwards holds one save whole, never keys of two saves.
 TEST_F(ConfigSaveErrors, KilledSaveLeavesAllOrNothing) {
-    { tConfig config; }
+    { tConfig config(ConfigPath); }
     std::mt19937 rng(20261208);
     int killedMidway = 0;
     for (int round = 0; round < 25; ++round) {
@@ -329,7 +328,7 @@ TEST_F(ConfigSaveErrors, KilledSaveLeavesAllOrNothing) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             try {
-                tConfig config;
+                tConfig config(ConfigPath);
                 for (int i = 1;; ++i) {
                     // The first, a middle and the last key of a save carry i.
                     config.UserName = "save" + std::to_string(i);
@@ -369,7 +368,7 @@ TEST_F(ConfigSaveErrors, ReadOnlyFolderStopsTheSave) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "permission bits do not stop root";
     }
-    tConfig config;
+    tConfig config(ConfigPath);
     ASSERT_EQ(chmod(ExtractFilePath(CommonIni()).c_str(), 0555), 0);
     config.Interval = 33;
     EXPECT_THROW(config.SaveToIni(), IniFileError);
@@ -382,7 +381,7 @@ TEST_F(ConfigSaveErrors, DefaultSinkWritesToStandardError) {
     WriteFileBytes(platform.root / "blocker", "x");
     ConfigPath = platform.root / "blocker/VexelReminder/vexrem.ini";
     testing::internal::CaptureStderr();
-    tConfig config;
+    tConfig config(ConfigPath);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("Fehler beim Schreiben der Config-Datei in " + ConfigPath + "\n"),
               std::string::npos);
@@ -394,7 +393,7 @@ TEST_F(ConfigSaveErrors, SinkCanBeReplacedAndRestored) {
     ConfigMessageSink old = SetConfigMessageSink([&](const std::string& m) { mine.push_back(m); });
     WriteFileBytes(platform.root / "blocker", "x");
     ConfigPath = platform.root / "blocker/deeper/vexrem.ini"; // cannot be created
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_EQ(mine.size(), 2u);
     EXPECT_TRUE(messages.empty());
     SetConfigMessageSink(old);
@@ -402,25 +401,23 @@ TEST_F(ConfigSaveErrors, SinkCanBeReplacedAndRestored) {
 
 using ConfigShutdown = ConfigTest;
 
-TEST_F(ConfigShutdown, SavesDestroysAndClears) {
-    Config = std::make_unique<tConfig>();
+TEST_F(ConfigShutdown, SavesAndDestroys) {
+    auto Config = std::make_unique<tConfig>(ConfigPath);
     Config->Active = true;
     Config->UserName = "Late change";
-    ConfigModuleShutdown();
+    ConfigModuleShutdown(Config);
     EXPECT_EQ(Config, nullptr);
-    EXPECT_EQ(ConfigPath, "");
     const std::string file = CommonIniText();
     EXPECT_NE(file.find("\nActive=1\n"), std::string::npos);
     EXPECT_NE(file.find("UserName=Late change\n"), std::string::npos);
 }
 
 TEST_F(ConfigShutdown, FailedSaveIsReportedAndTheObjectStillGoes) {
-    Config = std::make_unique<tConfig>();
+    auto Config = std::make_unique<tConfig>(ConfigPath);
     fs::remove(CommonIni());
     fs::create_directory(CommonIni());
-    ConfigModuleShutdown();
+    ConfigModuleShutdown(Config);
     EXPECT_EQ(Config, nullptr);
-    EXPECT_EQ(ConfigPath, "");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "In " + CommonIni() + " kann nicht geschrieben werden");
 }
@@ -439,7 +436,7 @@ TEST_F(ConfigServices, UserNameAndFoldersComeFromThePlatform) {
 
 TEST_F(ConfigServices, SectionIsTheLoginName) {
     platform.userName = "Zweiter Nutzer";
-    tConfig config;
+    tConfig config(ConfigPath);
     EXPECT_EQ(config.SectionName(), "Zweiter Nutzer");
     EXPECT_EQ(CommonIniText().substr(0, 17), "[Zweiter Nutzer]\n");
 }

@@ -2,7 +2,7 @@
 #include "status/DranSeiThread.h"
 #include "support/FakeHttpServer.h"
 #include "worker/GuiInvoker.h"
-#include "worker/RunningRequests.h"
+#include "worker/CheckShared.h"
 #include "worker/WorkerThreads.h"
 
 #include <gtest/gtest.h>
@@ -52,13 +52,12 @@ protected:
     }
 
     void Start(const std::string& user, bool forced = false) {
-        StartDranCheck(
-            user, client, forced,
+        StartDranCheck(user, shared, forced,
             [this](const rDranbinInfo& info, bool f) {
                 deliveries.push_back(
                     {info, f, DranCheckRunning.load(), std::this_thread::get_id()});
             },
-            invoker, workers, server.BaseUrl());
+            workers, server.BaseUrl());
     }
 
     // Runs the GUI side until the worker has finished (bounded).
@@ -78,8 +77,12 @@ protected:
     }
 
     FakeHttpServer server;
-    THttpClient client;
-    QueuedGuiInvoker invoker;
+    std::shared_ptr<QueuedGuiInvoker> invokerShare = std::make_shared<QueuedGuiInvoker>();
+    std::shared_ptr<TCheckShared> shared = std::make_shared<TCheckShared>(invokerShare);
+    THttpClient& client = shared->client;
+    QueuedGuiInvoker& invoker = *invokerShare;
+    std::atomic<bool>& DranCheckRunning = shared->DranCheckRunning;
+    TRunningRequests& RunningRequests = shared->RunningRequests;
     TWorkerThreads workers;
     std::vector<Delivery> deliveries;
 };
@@ -159,12 +162,11 @@ TEST_F(DranCheckTest, TooManyRedirectionsEndWithoutFailure) {
 
 TEST_F(DranCheckTest, RefusedConnectionShowsTheSystemsText) {
     const std::string port = std::to_string(test::UnusedPort());
-    StartDranCheck(
-        "tester", client, false,
+    StartDranCheck("tester", shared, false,
         [this](const rDranbinInfo& info, bool f) {
             deliveries.push_back({info, f, true, {}});
         },
-        invoker, workers, "http://127.0.0.1:" + port);
+        workers, "http://127.0.0.1:" + port);
     ASSERT_TRUE(RunUntilIdle());
     ASSERT_EQ(deliveries.size(), 1u);
     const std::string message = "Verbindung zu 127.0.0.1:" + port + " fehlgeschlagen " +
@@ -186,9 +188,8 @@ TEST_F(DranCheckTest, SilentServerEndsInATimeFailure) {
 }
 
 TEST_F(DranCheckTest, FailingHandlerStillEndsTheCheck) {
-    StartDranCheck(
-        "tester", client, false,
-        [](const rDranbinInfo&, bool) { throw std::runtime_error("boom"); }, invoker, workers,
+    StartDranCheck("tester", shared, false,
+        [](const rDranbinInfo&, bool) { throw std::runtime_error("boom"); }, workers,
         server.BaseUrl());
     EXPECT_TRUE(RunUntilIdle());
     workers.JoinAll();
@@ -219,8 +220,7 @@ TEST_F(DranCheckTest, TwoWorkersUseTheClientOneAfterTheOther) {
         ++delivered;
     };
     for (int i = 0; i < 2; ++i) {
-        auto worker = std::make_shared<TDranSeiThread>("tester", client, false, handler, invoker,
-                                                       server.BaseUrl());
+        auto worker = std::make_shared<TDranSeiThread>("tester", shared, false, handler, server.BaseUrl());
         workers.Start([worker] { worker->Execute(); });
     }
     const auto end = std::chrono::steady_clock::now() + 10s;
@@ -261,6 +261,29 @@ TEST_F(DranCheckTest, ShutdownWhileTheResultWaitsForTheGuiThread) {
     EXPECT_FALSE(DranCheckRunning);
     invoker.ProcessPending(); // a late queued call does nothing
     EXPECT_TRUE(deliveries.empty());
+}
+
+TEST_F(DranCheckTest, AWorkerLetGoKeepsWhatItUsesUntilItEnds) {
+    FakeResponse slow = FakeResponse::Ok("Vexel - 1");
+    slow.delay = 300ms;
+    server.Enqueue(slow);
+    std::weak_ptr<TCheckShared> watch;
+    {
+        auto own = std::make_shared<TCheckShared>(std::make_shared<QueuedGuiInvoker>());
+        watch = own;
+        TWorkerThreads mine;
+        StartDranCheck("tester", own, false, [](const rDranbinInfo&, bool) {}, mine,
+                       server.BaseUrl());
+        ASSERT_TRUE(server.WaitForRequests(1, 5s));
+        own->invoker->Shutdown();
+        mine.Release();
+    }
+    EXPECT_FALSE(watch.expired()); // the worker still holds its share
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (!watch.expired() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_TRUE(watch.expired());
 }
 
 } // namespace

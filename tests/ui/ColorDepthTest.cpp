@@ -132,11 +132,11 @@ TEST_F(ColorDepthTest, NoSelectsSixteenColoursAsAChangeStoredOnlyWhenApplied) {
     EXPECT_TRUE(win->Ui().rbTrayIcon16Cols->isChecked());
     EXPECT_FALSE(win->Ui().rbTrayIconStandard->isChecked());
     EXPECT_TRUE(win->Ui().btnSetConfig->isEnabled());
-    EXPECT_FALSE(Config->TrayIconReducedColors);
+    EXPECT_FALSE(win->Config().TrayIconReducedColors);
     EXPECT_FALSE(win->TrayReducedSet());
 
     win->btnSetConfigClick();
-    EXPECT_TRUE(Config->TrayIconReducedColors);
+    EXPECT_TRUE(win->Config().TrayIconReducedColors);
     EXPECT_TRUE(win->TrayReducedSet());
 }
 
@@ -145,7 +145,7 @@ TEST_F(ColorDepthTest, YesSelectsFullColours) {
     Answer(QStringLiteral("Ja"));
     EXPECT_TRUE(win->Ui().rbTrayIconStandard->isChecked());
     EXPECT_TRUE(win->Ui().btnSetConfig->isEnabled());
-    EXPECT_TRUE(Config->TrayIconReducedColors);
+    EXPECT_TRUE(win->Config().TrayIconReducedColors);
 }
 
 TEST_F(ColorDepthTest, NoWhenSixteenColoursAreSelectedIsNoChange) {

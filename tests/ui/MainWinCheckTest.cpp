@@ -5,7 +5,6 @@
 #include "ui/BalloonNotifier.h"
 #include "ui/Popup.h"
 #include "update/VersionList.h"
-#include "worker/RunningRequests.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -58,9 +57,9 @@ TEST_F(MainWinTest, StartsHiddenAndChecksAfterTheStartupDelay) {
 
 TEST_F(MainWinTest, FirstRunShowsTheSettingsWindowAndMakesNoCheck) {
     Start();
-    EXPECT_TRUE(Config->FirstRun);
+    EXPECT_TRUE(win->Config().FirstRun);
     win->timerStartupDelayTimer();
-    EXPECT_FALSE(Config->FirstRun);
+    EXPECT_FALSE(win->Config().FirstRun);
     EXPECT_TRUE(win->isVisible());
     EXPECT_EQ(win->Ui().XPPageControl->currentWidget(), win->Ui().tsBasics);
     EXPECT_EQ(win->TrayTip(), "Inaktiv.");
@@ -108,7 +107,7 @@ TEST_F(MainWinTest, TrayStateFollowsTheCount) {
                              TrayCase{0, true, 3, TrayImageYellow, "Bei keinem Spiel dran."},
                              TrayCase{1, true, 0, TrayImageGreen, "Dran bei 1 Spielen, 1!"},
                              TrayCase{7, false, 0, TrayImageGreen, "Dran bei 7 Spielen, 7!"}}) {
-        Config->TrayIconBlinkOnError = c.blink;
+        win->Config().TrayIconBlinkOnError = c.blink;
         win->SetTrayState(c.startIndex, "");
         win->SetTrayState(c.n, "kaputt");
         if (c.n == -1 && c.blink) {
@@ -135,7 +134,7 @@ TEST_F(MainWinTest, ErrorBlinkingAlternatesTheLitLampWithDark) {
     EXPECT_EQ(win->TrayIndex(), TrayImageRed);
     win->timerErrorIconTimer();
     EXPECT_EQ(win->TrayIndex(), TrayImageDark);
-    Config->TrayIconModeNormal = false; // inverse: the yellow lamp blinks
+    win->Config().TrayIconModeNormal = false; // inverse: the yellow lamp blinks
     win->timerErrorIconTimer();
     EXPECT_EQ(win->TrayIndex(), TrayImageYellow);
     win->SetErrorState(false);
@@ -148,7 +147,7 @@ TEST_F(MainWinTest, ReducedSetKeepsTheState) {
     StartAndRunStartup();
     ASSERT_TRUE(WaitForCalls(1));
     EXPECT_FALSE(win->TrayReducedSet());
-    Config->TrayIconReducedColors = true;
+    win->Config().TrayIconReducedColors = true;
     win->ApplySettings();
     EXPECT_TRUE(win->TrayReducedSet());
     EXPECT_EQ(win->TrayIndex(), TrayImageYellow);
@@ -171,7 +170,7 @@ TEST_F(MainWinTest, MenuEnablesExactlyOneActivationItem) {
 
     server.SetDefault(FakeResponse::Ok(StatusPage(0)));
     win->Aktivieren1Click(); // switching on checks at once and periodically
-    EXPECT_TRUE(Config->Active);
+    EXPECT_TRUE(win->Config().Active);
     EXPECT_TRUE(win->Ui().cbActive->isChecked());
     EXPECT_TRUE(win->TimerCheck().isActive());
     EXPECT_TRUE(win->Deaktivieren1->isEnabled());
@@ -179,7 +178,7 @@ TEST_F(MainWinTest, MenuEnablesExactlyOneActivationItem) {
     ASSERT_TRUE(WaitForCalls(1));
 
     win->Deaktivieren1Click();
-    EXPECT_FALSE(Config->Active);
+    EXPECT_FALSE(win->Config().Active);
     EXPECT_EQ(win->TrayIndex(), TrayImageDark);
     EXPECT_EQ(win->TrayTip(), "Inaktiv");
 }
@@ -205,7 +204,7 @@ protected:
         forced ? win->btnCheckClick() : win->Aktualisieren1Click();
         ASSERT_TRUE(WaitForCalls(before + 1));
         EXPECT_TRUE(answerer.AllAnswered());
-        ASSERT_TRUE(WaitUntil([] { return !DranCheckRunning; }));
+        ASSERT_TRUE(WaitUntil([&] { return !win->Core().DranCheckRunning(); }));
         popups += answerer.Answered();
     }
 
@@ -294,7 +293,7 @@ TEST_F(CycleTest, ForcedFailureShowsTheErrorBoxAndBlocksChecksMeanwhile) {
     });
     win->btnCheckClick();
     ASSERT_TRUE(answerer.WaitAllAnswered());
-    ASSERT_TRUE(WaitUntil([] { return !DranCheckRunning; }));
+    ASSERT_TRUE(WaitUntil([&] { return !win->Core().DranCheckRunning(); }));
     EXPECT_EQ(win->CallErrors(), 1);
     EXPECT_TRUE(win->Ui().btnCheck->isEnabled());
 }
@@ -332,7 +331,7 @@ TEST_F(CycleTest, ProgramEndDuringARequestDoesNotHang) {
     ASSERT_TRUE(server.WaitForRequests(1, 2000ms));
     win->Shutdown(); // cancels the request; does not wait for the worker
     EXPECT_TRUE(WaitUntil([this] { return !win->WorkersRunning(); }));
-    EXPECT_FALSE(DranCheckRunning);
+    EXPECT_FALSE(win->Core().DranCheckRunning());
     EXPECT_EQ(win->Calls(), 0); // no result is shown
 }
 
@@ -363,7 +362,7 @@ TEST_F(MainWinTest, ServerAndSettingsTextsAreShownLiterally) {
         // Tray tooltip: a failure's page, and the user's own tooltip text.
         win->SetTrayState(-1, raw);
         EXPECT_EQ(Seen(win->TrayIcon()->toolTip(), Qt::AutoText), "Fehler (" + sample + ")");
-        Config->ToolTipText = raw;
+        win->Config().ToolTipText = raw;
         win->SetTrayState(2, "");
         EXPECT_EQ(Seen(win->TrayIcon()->toolTip(), Qt::AutoText), sample);
         // The last-result line.
@@ -387,10 +386,10 @@ TEST_F(MainWinTest, ServerAndSettingsTextsAreShownLiterally) {
         }
         // The popup, its texts from the settings file.
         {
-            Config->ShowPopup = true;
-            Config->PopupCaption = raw;
-            Config->PopupMessage = raw;
-            Config->HindaText = raw;
+            win->Config().ShowPopup = true;
+            win->Config().PopupCaption = raw;
+            win->Config().PopupMessage = raw;
+            win->Config().HindaText = raw;
             DialogAnswerer answerer;
             answerer.Then([&](ModalDialog& d) {
                 auto* popup = qobject_cast<TfrmPopup*>(d.Widget());

@@ -8,6 +8,7 @@
 #include "support/TestGuards.h"
 #include "support/qt/DialogAnswerer.h"
 #include "ui/MainWin.h"
+#include "ui/SessionEnd.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -57,8 +58,7 @@ protected:
     MainWinTest() : scoped_(platform) { SetEnv("VEXREM_GAME_SERVER", server.BaseUrl().c_str()); }
 
     ~MainWinTest() override {
-        win.reset();
-        ConfigModuleShutdown();
+        Stop();
         SetEnv("VEXREM_GAME_SERVER", nullptr);
     }
 
@@ -74,8 +74,16 @@ protected:
 
     // Starts the program's main window (start-up delay not yet run).
     void Start() {
-        ConfigModuleStartup();
-        win = std::make_unique<TMainWin>();
+        win = std::make_unique<TMainWin>(ConfigModuleStartup());
+    }
+
+    // Ends the window as the program's end does, saving the settings.
+    void Stop() {
+        if (win) {
+            win->Shutdown();
+            SaveSettingsAtEnd(win->Config(), true);
+            win.reset();
+        }
     }
 
     // Starts and runs the start-up delay at once.

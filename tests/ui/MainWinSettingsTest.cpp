@@ -2,7 +2,6 @@
 // change, what "Übernehmen" puts into effect, and what closing the window asks.
 #include "MainWinFixture.h"
 
-#include "worker/RunningRequests.h"
 
 #include <QAction>
 #include <QApplication>
@@ -223,9 +222,9 @@ TEST_F(SettingsWindowTest, EveryBoundControlEnablesApplyUntilUndoneOrApplied) {
         EXPECT_FALSE(ApplyEnabled());
 
         control.change(win->Ui());
-        EXPECT_FALSE(control.stored(*Config));
+        EXPECT_FALSE(control.stored(win->Config()));
         Apply();
-        EXPECT_TRUE(control.stored(*Config));
+        EXPECT_TRUE(control.stored(win->Config()));
         EXPECT_FALSE(ApplyEnabled());
         EXPECT_FALSE(win->SettingsDiffer());
     }
@@ -242,7 +241,7 @@ TEST_F(SettingsWindowTest, TypingIntoTheIntervalIsSeenBeforeLeavingTheBox) {
     EXPECT_TRUE(ApplyEnabled());
     // Applying raises it to the smallest interval.
     Apply();
-    EXPECT_EQ(Config->Interval, 20);
+    EXPECT_EQ(win->Config().Interval, 20);
     EXPECT_EQ(win->Ui().seIntervall->value(), 20);
     EXPECT_EQ(win->Ui().seIntervall->text(), "20");
     EXPECT_EQ(win->TimerCheck().interval(), 20000);
@@ -292,7 +291,7 @@ TEST_F(SettingsWindowTest, ApplyRearmsTheCheckTimer) {
 
     win->Ui().cbActive->click();
     Apply();
-    EXPECT_FALSE(Config->Active);
+    EXPECT_FALSE(win->Config().Active);
     EXPECT_FALSE(win->TimerCheck().isActive());
     EXPECT_EQ(win->TrayIndex(), TrayImageDark);
     EXPECT_EQ(win->TrayTip(), "Inaktiv");
@@ -306,14 +305,14 @@ TEST_F(SettingsWindowTest, SwitchingOnByApplyWaitsAFullIntervalForTheFirstCheck)
     ASSERT_FALSE(win->TimerCheck().isActive());
     win->Ui().cbActive->click();
     Apply();
-    EXPECT_TRUE(Config->Active);
+    EXPECT_TRUE(win->Config().Active);
     EXPECT_TRUE(win->TimerCheck().isActive());
     EXPECT_GT(win->TimerCheck().remainingTime(), 19000);
     EXPECT_TRUE(win->Deaktivieren1->isEnabled());
     EXPECT_FALSE(win->Aktivieren1->isEnabled());
     Spin(200);
     EXPECT_EQ(server.RequestCount(), 0u);
-    EXPECT_FALSE(DranCheckRunning);
+    EXPECT_FALSE(win->Core().DranCheckRunning());
 }
 
 TEST_F(SettingsWindowTest, ApplyWithTheTimerUnchangedLeavesItsCountdownRunning) {
@@ -454,7 +453,7 @@ TEST_F(SettingsWindowTest, ApplyDuringARequestLetsItFinishThenChangesTheProxy) {
     Apply();
     EXPECT_TRUE(win->ClientConfigPending());
     EXPECT_EQ(win->HttpClient().Proxy().host, ""); // not under the running request
-    EXPECT_TRUE(Config->UseProxy);                 // the setting itself is in
+    EXPECT_TRUE(win->Config().UseProxy);                 // the setting itself is in
 
     ASSERT_TRUE(WaitForCalls(1));
     EXPECT_FALSE(win->LastResult().Error) << win->LastResult().Text;
@@ -469,7 +468,7 @@ TEST_F(SettingsWindowTest, ApplyDuringARequestLetsItFinishThenChangesTheProxy) {
 
 TEST_F(SettingsWindowTest, StoredStartupDelayAboveTenShowsTenAndCountsAsAChange) {
     StartShown("StartupDelay=30\n");
-    EXPECT_EQ(Config->StartupDelay, 30);
+    EXPECT_EQ(win->Config().StartupDelay, 30);
     EXPECT_EQ(win->Ui().seStartupDelay->value(), 10);
     EXPECT_TRUE(win->SettingsDiffer());
     EXPECT_TRUE(ApplyEnabled());
@@ -485,7 +484,7 @@ TEST_F(SettingsWindowTest, StoredStartupDelayAboveTenShowsTenAndCountsAsAChange)
     EXPECT_TRUE(win->isVisible());
 
     Apply();
-    EXPECT_EQ(Config->StartupDelay, 10);
+    EXPECT_EQ(win->Config().StartupDelay, 10);
     EXPECT_FALSE(ApplyEnabled());
 }
 
@@ -497,7 +496,7 @@ TEST_F(SettingsWindowTest, SpacesAroundTheUserNameAreNoChangeAndApplyTrimsThem) 
 
     win->Ui().cbPopup->click(); // another change makes Apply possible
     Apply();
-    EXPECT_EQ(Config->UserName, "Anna Maria");
+    EXPECT_EQ(win->Config().UserName, "Anna Maria");
     EXPECT_EQ(win->Ui().leUserName->text(), "Anna Maria");
 }
 
@@ -507,7 +506,7 @@ TEST_F(SettingsWindowTest, TrailingSpaceInPopupCaptionIsAChangeAndIsKept) {
     QTest::keyClicks(win->Ui().lePopupCaption, " ");
     EXPECT_TRUE(ApplyEnabled());
     Apply();
-    EXPECT_EQ(Config->PopupCaption, "Dran ");
+    EXPECT_EQ(win->Config().PopupCaption, "Dran ");
     EXPECT_EQ(win->Ui().lePopupCaption->text(), "Dran ");
 }
 
@@ -523,15 +522,14 @@ TEST_F(SettingsWindowTest, PortTextThatIsNoNumberCountsAs8080) {
          {PortCase{"acht", 8080, false, 8080}, PortCase{"", 8080, false, 8080},
           PortCase{"80x", 3128, true, 8080}, PortCase{"99999999999", 3128, true, 8080}}) {
         SCOPED_TRACE(c.typed);
-        win.reset();
-        ConfigModuleShutdown();
+        Stop();
         StartShown("ProxyPort=" + std::to_string(c.storedBefore) + "\n");
         Type(win->Ui().leProxyPort, QString::fromUtf8(c.typed));
         EXPECT_EQ(win->SettingsDiffer(), c.differs);
         EXPECT_EQ(ApplyEnabled(), c.differs);
         win->Ui().cbStartupCheck->click();
         Apply();
-        EXPECT_EQ(Config->ProxyPort, c.applied);
+        EXPECT_EQ(win->Config().ProxyPort, c.applied);
         EXPECT_EQ(win->Ui().leProxyPort->text(), QString::number(c.applied));
     }
 }
@@ -540,14 +538,13 @@ TEST_F(SettingsWindowTest, PortAbove65535StaysUntilTheNextStart) {
     StartShown("UseProxy=1\nProxyServer=cache.lan\n");
     Type(win->Ui().leProxyPort, "70000");
     Apply();
-    EXPECT_EQ(Config->ProxyPort, 70000);
+    EXPECT_EQ(win->Config().ProxyPort, 70000);
     EXPECT_EQ(win->HttpClient().Proxy().port, "70000");
     EXPECT_EQ(win->Ui().leProxyPort->text(), "70000");
 
-    win.reset();
-    ConfigModuleShutdown(); // saves
+    Stop(); // saves
     Start();
-    EXPECT_EQ(Config->ProxyPort, 65535);
+    EXPECT_EQ(win->Config().ProxyPort, 65535);
     EXPECT_EQ(win->HttpClient().Proxy().port, "65535");
 }
 
@@ -578,7 +575,7 @@ TEST_F(SettingsWindowTest, CloseAsksWithTheThreeButtons) {
     win->Ui().btnClose->click();
     EXPECT_TRUE(answerer.AllAnswered());
     EXPECT_TRUE(win->isVisible());
-    EXPECT_EQ(Config->BalloonCaption, "Vexelfeld");
+    EXPECT_EQ(win->Config().BalloonCaption, "Vexelfeld");
     EXPECT_TRUE(ApplyEnabled());
 }
 
@@ -588,8 +585,8 @@ TEST_F(SettingsWindowTest, CloseYesAppliesThenHides) {
     Type(win->Ui().leBalloonCaption, "Neu");
     CloseAnswering("Ja");
     EXPECT_FALSE(win->isVisible());
-    EXPECT_EQ(Config->BalloonCaption, "Neu");
-    EXPECT_TRUE(Config->Active);
+    EXPECT_EQ(win->Config().BalloonCaption, "Neu");
+    EXPECT_TRUE(win->Config().Active);
     EXPECT_TRUE(win->TimerCheck().isActive());
     EXPECT_FALSE(ApplyEnabled());
     // Nothing left to ask about.
@@ -604,7 +601,7 @@ TEST_F(SettingsWindowTest, CloseNoKeepsTheEditsForTheNextShowing) {
     Type(win->Ui().leUserName, "Bert");
     CloseAnswering("Nein");
     EXPECT_FALSE(win->isVisible());
-    EXPECT_EQ(Config->UserName, "pim");
+    EXPECT_EQ(win->Config().UserName, "pim");
 
     win->ffnen1Click(); // from the tray
     EXPECT_TRUE(win->isVisible());
@@ -631,7 +628,7 @@ TEST_F(SettingsWindowTest, CloseBoxActsLikeTheCloseButton) {
         EXPECT_FALSE(win->close()); // hidden, never closed for good
         EXPECT_TRUE(answerer.AllAnswered());
         EXPECT_FALSE(win->isVisible());
-        EXPECT_EQ(Config->PopupMessage, "Los!");
+        EXPECT_EQ(win->Config().PopupMessage, "Los!");
     }
 }
 
@@ -649,7 +646,7 @@ TEST_F(SettingsWindowTest, QuestionNeedsOneOfItsAnswers) {
     win->Ui().btnClose->click();
     EXPECT_TRUE(answerer.AllAnswered());
     EXPECT_FALSE(win->isVisible());
-    EXPECT_EQ(Config->UserName, "pim");
+    EXPECT_EQ(win->Config().UserName, "pim");
     EXPECT_TRUE(ApplyEnabled());
 }
 
@@ -679,14 +676,14 @@ TEST_F(SettingsWindowTest, WhileTheSessionEndsTheWindowClosesWithoutAsking) {
     win->WMQueryEndSession();
     EXPECT_FALSE(win->isVisible());
     EXPECT_EQ(none.Answered(), 0);
-    EXPECT_EQ(Config->UserName, "pim");
+    EXPECT_EQ(win->Config().UserName, "pim");
 }
 
 TEST_F(SettingsWindowTest, LaterShowingsNeitherRefillNorApply) {
     StartShown();
     win->Ui().seIntervall->setValue(300);
     CloseAnswering("Nein");
-    Config->UserName = "anders"; // e.g. changed behind the window's back
+    win->Config().UserName = "anders"; // e.g. changed behind the window's back
     win->ShowSettingsWindow();
     EXPECT_EQ(win->Ui().seIntervall->value(), 300);
     EXPECT_EQ(win->Ui().leUserName->text(), "pim");
@@ -785,8 +782,7 @@ TEST_F(SettingsWindowTest, ZavazuzezaHelpSetsTheBoxAsAnswered) {
          {ZavaCase{true, "Nein", false, true}, ZavaCase{true, "Ja", true, false},
           ZavaCase{false, "Ja", true, true}, ZavaCase{false, "Nein", false, false}}) {
         SCOPED_TRACE(testing::Message() << c.stored << c.answer);
-        win.reset();
-        ConfigModuleShutdown();
+        Stop();
         StartShown(std::string("UseZavazuzeza=") + (c.stored ? "1" : "0") + "\n");
         DialogAnswerer answerer;
         answerer.Then([&](ModalDialog& d) {
@@ -797,7 +793,7 @@ TEST_F(SettingsWindowTest, ZavazuzezaHelpSetsTheBoxAsAnswered) {
         EXPECT_TRUE(answerer.AllAnswered());
         EXPECT_EQ(win->Ui().cbZavazuzeza->isChecked(), c.checked);
         EXPECT_EQ(ApplyEnabled(), c.differs);
-        EXPECT_EQ(Config->UseZavazuzeza, c.stored); // only Apply stores it
+        EXPECT_EQ(win->Config().UseZavazuzeza, c.stored); // only Apply stores it
     }
 }
 

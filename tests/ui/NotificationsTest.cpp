@@ -4,7 +4,6 @@
 
 #include "ui/BalloonNotifier.h"
 #include "ui/Popup.h"
-#include "worker/RunningRequests.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,7 +38,7 @@ protected:
         }
         win->Aktualisieren1Click();
         ASSERT_TRUE(WaitForCalls(before + 1));
-        ASSERT_TRUE(WaitUntil([] { return !DranCheckRunning; }, 8000));
+        ASSERT_TRUE(WaitUntil([&] { return !win->Core().DranCheckRunning(); }, 8000));
         EXPECT_TRUE(answerer.AllAnswered());
         popups += answerer.Answered();
     }
@@ -154,8 +153,8 @@ TEST_F(NotificationsTest, SnoozeExpiresAndTheNextPositiveCheckShowsThePopupAgain
 
 TEST_F(NotificationsTest, ChangedSnoozeSettingTakesEffectAtTheAnswer) {
     StartWith("ShowPopup=1\nShowBalloon=0\n");
-    Check(2, 0, [](ModalDialog& d) {
-        Config->PopupDelay2 = 42; // changed while the popup is open
+    Check(2, 0, [this](ModalDialog& d) {
+        win->Config().PopupDelay2 = 42; // changed while the popup is open
         d.Click("15 min");
     });
     EXPECT_EQ(win->TimerPopup().interval(), 42000);
@@ -248,7 +247,7 @@ TEST_F(NotificationsTest, BalloonClickOpensTheGameTheListOrNothing) {
          {ClickCase{0, 0, true, false, false}, ClickCase{1, 4711, true, true, false},
           ClickCase{3, 0, true, false, true}, ClickCase{1, 4711, false, false, false},
           ClickCase{3, 0, false, false, false}}) {
-        Config->gotoGameOnBalloonClick = c.gotoGame;
+        win->Config().gotoGameOnBalloonClick = c.gotoGame;
         Check(c.count, c.gid);
         ClickBalloon();
         std::vector<std::string> expected;
@@ -280,7 +279,7 @@ TEST_F(NotificationsTest, BalloonShowsTheSettingsTextsWithTheCount) {
     EXPECT_EQ(shown.at(0).at(0).toString(), "Los!");
     EXPECT_EQ(shown.at(0).at(1).toString(), "4/4 dran");
     EXPECT_EQ(shown.at(0).at(2).toInt(), 3000);
-    Config->ShowBalloon = false; // read at the moment of use
+    win->Config().ShowBalloon = false; // read at the moment of use
     Check(5);
     EXPECT_EQ(shown.count(), 1);
 }
@@ -359,7 +358,7 @@ TEST_F(NotificationsTest, UnusableTempFolderShowsTheErrorBoxAndTheProgramGoesOn)
         answerer.ThenClick("Hin da!").Then(expectErrorBox);
         win->Aktualisieren1Click();
         ASSERT_TRUE(answerer.WaitAllAnswered());
-        ASSERT_TRUE(WaitUntil([] { return !DranCheckRunning; }));
+        ASSERT_TRUE(WaitUntil([&] { return !win->Core().DranCheckRunning(); }));
     }
     EXPECT_EQ(win->Ui().labCallsValue->text(), "1"); // the check ran to its end
     EXPECT_TRUE(TakeOpened().empty());

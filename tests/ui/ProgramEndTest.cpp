@@ -77,9 +77,8 @@ TEST_F(ProgramEndTest, BeendenAndTheExitButtonEndTheRunInEveryStateWithoutApplyi
         SCOPED_TRACE(name);
         StartShown();
         EXPECT_TRUE(RunUntilTheEnd(act));
-        EXPECT_EQ(Config->UserName, "anna") << "an edit was applied";
-        win.reset();
-        ConfigModuleShutdown();
+        EXPECT_EQ(win->Config().UserName, "anna") << "an edit was applied";
+        Stop();
     }
 }
 
@@ -92,7 +91,7 @@ TEST_F(ProgramEndTest, OnceTheSessionEndsAClosedWindowEndsTheRun) {
         win->ShowSettingsWindow();
         win->close();
     }));
-    EXPECT_EQ(Config->UserName, "anna");
+    EXPECT_EQ(win->Config().UserName, "anna");
 }
 
 TEST_F(ProgramEndTest, ASaveErrorAtTheEndIsShownUnlessTheSessionEndsAndAlwaysLogged) {
@@ -116,10 +115,9 @@ TEST_F(ProgramEndTest, ASaveErrorAtTheEndIsShownUnlessTheSessionEndsAndAlwaysLog
         });
         answer.start(20);
         testing::internal::CaptureStderr();
-        SaveSettingsAtEnd(sessionEnding);
+        SaveSettingsAtEnd(win->Config(), sessionEnding);
         const std::string logged = testing::internal::GetCapturedStderr();
 
-        EXPECT_EQ(Config, nullptr);
         EXPECT_NE(logged.find(IniPath()), std::string::npos) << logged;
         if (sessionEnding) {
             EXPECT_TRUE(shown.empty()) << shown.join('|').toStdString();

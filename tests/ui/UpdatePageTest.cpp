@@ -3,7 +3,6 @@
 #include "MainWinFixture.h"
 
 #include "status/GameLinks.h"
-#include "worker/RunningRequests.h"
 #include "worker/ServerAddress.h"
 
 #include <QEvent>
@@ -49,7 +48,7 @@ protected:
     void CheckWith(FakeResponse response) {
         server.Enqueue(std::move(response));
         ui().btnUpdateCheck->click();
-        ASSERT_TRUE(WaitUntil([] { return !UpdateCheckRunning; }));
+        ASSERT_TRUE(WaitUntil([&] { return !win->Core().UpdateCheckRunning(); }));
     }
 
     TMainWinUi& ui() { return win->Ui(); }
@@ -265,7 +264,7 @@ TEST_F(UpdatePageTest, RefusedConnectionNamesTheSystemsReason) {
     SetEnv(kSiteEnv, ("http://127.0.0.1:" + port).c_str());
     StartQuiet();
     ui().btnUpdateCheck->click();
-    ASSERT_TRUE(WaitUntil([] { return !UpdateCheckRunning; }));
+    ASSERT_TRUE(WaitUntil([&] { return !win->Core().UpdateCheckRunning(); }));
     EXPECT_EQ(ui().labUpdResult->text().toStdString(),
               "Fehler bei Abfrage: Verbindung zu 127.0.0.1:" + port + " fehlgeschlagen " +
                   std::to_string(RefusedConnectionCode()) + " (" +
@@ -300,7 +299,7 @@ TEST_F(UpdatePageTest, SecondRequestDuringACheckChangesNothing) {
     win->CheckForUpdate();
     win->btnUpdateCheckClick();
     EXPECT_FALSE(ui().btnUpdateCheck->isEnabled());
-    ASSERT_TRUE(WaitUntil([] { return !UpdateCheckRunning; }));
+    ASSERT_TRUE(WaitUntil([&] { return !win->Core().UpdateCheckRunning(); }));
     Spin(100);
     EXPECT_EQ(server.RequestCount(), 1u);
     EXPECT_EQ(Tree().size(), 1u);
@@ -319,7 +318,7 @@ TEST_F(UpdatePageTest, StartupRunsUpdateAndStatusCheckOneAfterTheOther) {
     StartAndRunStartup();
     EXPECT_FALSE(ui().btnUpdateCheck->isEnabled());
     ASSERT_TRUE(WaitForCalls(1));
-    ASSERT_TRUE(WaitUntil([] { return !UpdateCheckRunning; }));
+    ASSERT_TRUE(WaitUntil([&] { return !win->Core().UpdateCheckRunning(); }));
     EXPECT_EQ(server.RequestCount(), 2u);
     EXPECT_EQ(server.MaxConcurrent(), 1);
     EXPECT_FALSE(win->LastCheckFailed());

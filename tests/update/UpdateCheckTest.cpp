@@ -5,7 +5,7 @@
 #include "support/FakeHttpServer.h"
 #include "update/UpdateThread.h"
 #include "worker/GuiInvoker.h"
-#include "worker/RunningRequests.h"
+#include "worker/CheckShared.h"
 #include "worker/WorkerThreads.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +49,7 @@ protected:
     }
 
     void Start(const std::string& site = {}) {
-        StartUpdateCheck(client, Recorder(), invoker, workers,
+        StartUpdateCheck(shared, Recorder(), workers,
                          site.empty() ? server.BaseUrl() : site);
     }
 
@@ -62,7 +62,7 @@ protected:
     }
 
     bool RunUntilIdle() {
-        return RunUntil([] { return !UpdateCheckRunning; });
+        return RunUntil([this] { return !UpdateCheckRunning; });
     }
 
     rUpdateResult Check(const std::string& site = {}) {
@@ -73,8 +73,13 @@ protected:
     }
 
     FakeHttpServer server;
-    THttpClient client;
-    QueuedGuiInvoker invoker;
+    std::shared_ptr<QueuedGuiInvoker> invokerShare = std::make_shared<QueuedGuiInvoker>();
+    std::shared_ptr<TCheckShared> shared = std::make_shared<TCheckShared>(invokerShare);
+    THttpClient& client = shared->client;
+    QueuedGuiInvoker& invoker = *invokerShare;
+    std::atomic<bool>& DranCheckRunning = shared->DranCheckRunning;
+    std::atomic<bool>& UpdateCheckRunning = shared->UpdateCheckRunning;
+    TRunningRequests& RunningRequests = shared->RunningRequests;
     TWorkerThreads workers;
     std::vector<Delivery> deliveries;
 };
@@ -162,8 +167,7 @@ TEST_F(UpdateCheckTest, UnauthorisedPageIsReadLikeAnyBody) {
 }
 
 TEST_F(UpdateCheckTest, FailingHandlerStillEndsTheCheck) {
-    StartUpdateCheck(
-        client, [](const rUpdateResult&) { throw std::runtime_error("boom"); }, invoker, workers,
+    StartUpdateCheck(shared, [](const rUpdateResult&) { throw std::runtime_error("boom"); }, workers,
         server.BaseUrl());
     EXPECT_TRUE(RunUntilIdle());
     workers.JoinAll();
@@ -192,16 +196,15 @@ TEST_F(UpdateCheckTest, StatusAndUpdateCheckTakeTurnsAndBothComplete) {
     });
     int statusResults = 0;
     rDranbinInfo status;
-    StartDranCheck(
-        "tester", client, false,
+    StartDranCheck("tester", shared, false,
         [&](const rDranbinInfo& info, bool) {
             status = info;
             ++statusResults;
         },
-        invoker, workers, server.BaseUrl());
+        workers, server.BaseUrl());
     Start();
     ASSERT_TRUE(RunUntil([&] { return statusResults == 1 && deliveries.size() == 1; }));
-    ASSERT_TRUE(RunUntil([] { return !UpdateCheckRunning && !DranCheckRunning; }));
+    ASSERT_TRUE(RunUntil([this] { return !UpdateCheckRunning && !DranCheckRunning; }));
     EXPECT_EQ(server.RequestCount(), 2u);
     EXPECT_EQ(server.MaxConcurrent(), 1);
     EXPECT_EQ(status.Count, 2) << status.Text;

@@ -8,6 +8,7 @@ namespace vexrem {
 namespace {
 
 TEST(RunningRequestsGate, EntryLeavesWhenMovedFromAndDestroyed) {
+    TRunningRequests RunningRequests;
     {
         auto first = RunningRequests.Enter();
         auto moved = std::move(first);

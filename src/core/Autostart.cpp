@@ -3,6 +3,8 @@
 #include "platform/Platform.h"
 #include "platform/StartupLink.h"
 
+#include <cerrno>
+
 namespace vexrem {
 
 namespace {
@@ -68,6 +70,20 @@ void AddStartupLink(int folder, const std::string& linkName) {
         Platform().MakeDirectory(dir);
     }
     Platform().CreateStartupLink(path, target, StartupLinkDescription);
+}
+
+void OpenStartupFolder(int csidl) {
+    const std::string folder = Platform().SpecialFolderPath(csidl);
+    if (folder.empty()) {
+        throw PlatformError(Platform().ErrorText(ENOENT));
+    }
+    if (csidl == CsidlStartup && !Platform().DirectoryExists(folder)) {
+        Platform().MakeDirectory(folder);
+    }
+    if (!Platform().DirectoryExists(folder)) {
+        throw PlatformError(folder + ": " + Platform().ErrorText(ENOENT));
+    }
+    Platform().ShellOpen(folder);
 }
 
 } // namespace vexrem

@@ -30,4 +30,10 @@ void ApplyAutostartChoice(AutostartEntry choice, const AutostartPlaces& places);
 // number; a failure goes unreported.
 void AddStartupLink(int folder, const std::string& linkName);
 
+// Opens a startup folder in the desktop's file manager. The personal one is
+// created first when it is missing (it lies in the user's own configuration
+// folder), so the user sees the place where the entry goes. Throws
+// PlatformError when there is no such folder.
+void OpenStartupFolder(int csidl);
+
 } // namespace vexrem

@@ -21,27 +21,6 @@
 
 namespace vexrem {
 
-void SetTimer(QTimer& timer, bool enabled, int intervalMs) {
-    if (!enabled) {
-        timer.stop();
-    }
-    SetTimerInterval(timer, intervalMs);
-    if (enabled && !timer.isActive()) {
-        timer.start();
-    }
-}
-
-void SetTimerInterval(QTimer& timer, int intervalMs) {
-    if (timer.interval() == intervalMs) {
-        return;
-    }
-    const bool running = timer.isActive();
-    timer.setInterval(intervalMs);
-    if (running) {
-        timer.start(); // a new full period
-    }
-}
-
 TMainWin::TMainWin(const std::string& configPath, QWidget* parent) : QDialog(parent) {
     FormCreate(configPath);
 }
@@ -230,11 +209,9 @@ void TMainWin::Shutdown() {
     timerErrorIcon_.stop();
     timerErrorIconTest_.stop();
     timerClientConfig_.stop();
-    timerTrayWatch_.stop();
-    timerTrayClick_.stop();
     hide();
     if (tray_ != nullptr) {
-        tray_->hide();
+        tray_->Shutdown();
     }
     SetConfigMessageSink({});
 }

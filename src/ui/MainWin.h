@@ -6,7 +6,8 @@
 
 #include "core/AppCore.h"
 #include "ui/SettingsPages.h"
-#include "ui/TrayIcons.h"
+#include "ui/Timers.h"
+#include "ui/TrayPresenter.h"
 
 #include <QDialog>
 #include <QLocale>
@@ -119,12 +120,12 @@ public:
     TAppCore& Core() { return *core_; }
     tConfig& Config() const { return core_->Config(); }
     THttpClient& HttpClient() { return core_->HttpClient(); }
-    QSystemTrayIcon* TrayIcon() const { return tray_; }
+    QSystemTrayIcon* TrayIcon() const { return tray_->Icon(); }
     QMenu* PopupMenu() const { return popupMenu_; }
-    BalloonNotifier* Balloon() const { return balloon_; }
-    int TrayIndex() const { return trayIndex_; }
-    const QString& TrayTip() const { return trayTip_; }
-    bool TrayReducedSet() const { return imageSet_->Reduced(); }
+    BalloonNotifier* Balloon() const { return tray_->Balloon(); }
+    int TrayIndex() const { return tray_->Index(); }
+    const QString& TrayTip() const { return tray_->Tip(); }
+    bool TrayReducedSet() const { return tray_->Reduced(); }
     const rDranbinInfo& LastResult() const { return core_->Cycle().LastResult(); }
     int Calls() const { return core_->Cycle().Calls(); }
     int CallErrors() const { return core_->Cycle().CallErrors(); }
@@ -159,15 +160,11 @@ private:
     // Shows the core's tray state: light, tip, blinking.
     void ShowTrayState();
     void CreateTray();
-    void InstallTrayIcon();
     void ConnectSettingControls();
     void FillIniFileLine();
     void SetTrayIndex(int index);
-    void SetTrayTip(const QString& tip);
     void ConfigureHttpClient();
     void TryConfigureHttpClient();
-    void WatchForTray();
-    void TrayIconActivated(int reason); // a QSystemTrayIcon::ActivationReason
     // Runs fn; an error it raises is shown in the general error box and the
     // program goes on.
     void ReportErrors(const std::function<void()>& fn);
@@ -175,14 +172,8 @@ private:
     TMainWinUi ui_;
     std::unique_ptr<TAppCore> core_;
 
-    QSystemTrayIcon* tray_ = nullptr;
     QMenu* popupMenu_ = nullptr;
-    BalloonNotifier* balloon_ = nullptr;
-    TrayImageSet imageIcons_{false};
-    TrayImageSet imageIcons16_{true};
-    const TrayImageSet* imageSet_ = &imageIcons_;
-    int trayIndex_ = 0;
-    QString trayTip_;
+    TTrayPresenter* tray_ = nullptr;
 
     QTimer timerStartupDelay_;
     QTimer timerCheck_;
@@ -190,21 +181,10 @@ private:
     QTimer timerErrorIconTest_;
     QTimer timerPopup_;
     QTimer timerClientConfig_; // retries a deferred client set-up
-    QTimer timerTrayWatch_;    // waits for a tray to appear
-    QTimer timerTrayClick_;    // a click on the icon, until no double click can follow
 
     bool sessionEnding_ = false;
     bool settingsShown_ = false;
     TBlinkPhases testBlink_;
-    int trayWaitTicks_ = 0;
 };
-
-// Sets a timer's state the way the program's timers behave everywhere: only an
-// actual change of the enabled state or the interval starts a new full period.
-void SetTimer(QTimer& timer, bool enabled, int intervalMs);
-void SetTimerInterval(QTimer& timer, int intervalMs);
-
-// The locale's time format for hours, minutes and seconds (no time zone).
-QString TimeOfDayFormat(const QLocale& locale);
 
 } // namespace vexrem

@@ -62,31 +62,6 @@ void TMainWin::ShowDranbinState(const CheckOutcome& outcome, int n) {
     }
 }
 
-QString TimeOfDayFormat(const QLocale& locale) {
-    // The user's long time format without its time zone: the hour, minute and
-    // second fields, separators and any AM/PM designator stay as they are.
-    const QString format = locale.timeFormat(QLocale::LongFormat);
-    QString out;
-    bool quoted = false;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format[i];
-        if (c == u'\'') {
-            quoted = !quoted;
-        } else if (!quoted && c == u't') {
-            while (i + 1 < format.size() && format[i + 1] == u't') {
-                ++i;
-            }
-            // The blank that parted the zone from the rest goes with it.
-            while (!out.isEmpty() && out.back().isSpace()) {
-                out.chop(1);
-            }
-            continue;
-        }
-        out += c;
-    }
-    return out.trimmed();
-}
-
 void TMainWin::SetLastResult(const std::string& s) {
     const QLocale locale;
     const QString time = locale.toString(QTime::currentTime(), TimeOfDayFormat(locale));

@@ -13,8 +13,8 @@ void TMainWin::ShowDranBalloon(int gameCount) {
     if (!Config().ShowBalloon) {
         return;
     }
-    balloon_->Remove();
-    balloon_->Show(QString::fromLocal8Bit(Config().BalloonCaption),
+    Balloon()->Remove();
+    Balloon()->Show(QString::fromLocal8Bit(Config().BalloonCaption),
                    QString::fromLocal8Bit(SubstituteCount(Config().BalloonText, gameCount)),
                    Config().BalloonTimeout * 1000);
 }
@@ -72,7 +72,7 @@ void TMainWin::NotifyIconBalloonClick() {
 }
 
 bool TMainWin::BalloonTipsEnabled() const {
-    return balloon_->BalloonsPossible(tray_ != nullptr);
+    return Balloon()->BalloonsPossible(TrayIcon() != nullptr);
 }
 
 } // namespace vexrem

@@ -6,91 +6,21 @@
 #include "ui/LinkDialogs.h"
 #include "ui/LinkLabel.h"
 #include "ui/MainWin.h"
+#include "ui/SettingBindings.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
-#include <QSystemTrayIcon>
-#include <algorithm>
 
 namespace vexrem {
 
-namespace {
-
-std::string Text(const QLineEdit* e) {
-    return e->text().toLocal8Bit().toStdString();
-}
-
-std::string Trimmed(const QLineEdit* e) {
-    return e->text().trimmed().toLocal8Bit().toStdString();
-}
-
-void SetText(QLineEdit* e, const std::string& s) {
-    e->setText(QString::fromLocal8Bit(s));
-}
-
-// The port as typed; 8080 when it is not a number.
-int PortOf(const QLineEdit* e) {
-    bool ok = false;
-    const int port = e->text().trimmed().toInt(&ok);
-    return ok ? port : 8080;
-}
-
-// A spin edit whose text is not a number counts as its minimum; one typed
-// past the maximum (the box corrects it only when left) as its maximum.
-int SpinValue(const QSpinBox* s) {
-    bool ok = false;
-    const QString text = s->cleanText();
-    const qlonglong v = text.toLongLong(&ok);
-    if (!ok) {
-        return text.isEmpty() || !text.front().isDigit() ? s->minimum() : s->maximum();
-    }
-    return static_cast<int>(std::min<qlonglong>(v, s->maximum()));
-}
-
-} // namespace
-
 void TMainWin::ConnectSettingControls() {
-    auto change = [this](QObject* sender) {
-        return [this, sender] {
-            HandleSettingChange(sender);
-        };
-    };
-    for (QLineEdit* e :
-         {ui_.leUserName, ui_.leProxyServer, ui_.leProxyPort, ui_.leProxyUsername,
-          ui_.leProxyPassword, ui_.leTooltipText, ui_.leToolTipTextNichtDran, ui_.leBalloonCaption,
-          ui_.leBalloontext, ui_.lePopupCaption, ui_.lePopupMessage, ui_.editPopupHinda}) {
-        connect(e, &QLineEdit::textChanged, this, change(e));
-        connect(e, &QLineEdit::editingFinished, this, change(e));
-    }
-    for (QSpinBox* s :
-         {ui_.seBalloonTimeout, ui_.sePopupDelay1, ui_.sePopupDelay2, ui_.seIntervall}) {
-        connect(s, &QSpinBox::valueChanged, this, change(s));
-        // Typing counts at once, also a text the box does not take as a value
-        // yet (the comparison reads what is typed). The box itself tells only
-        // of accepted values, its edit of every keystroke.
-        if (auto* edit = s->findChild<QLineEdit*>()) {
-            connect(edit, &QLineEdit::textChanged, this, change(s));
-        }
-        connect(s, &QSpinBox::editingFinished, this, change(s));
-    }
-    // The start-up delay reacts to its arrows and to leaving it, not to typing.
-    ui_.seStartupDelay->setKeyboardTracking(false);
-    connect(ui_.seStartupDelay, &QSpinBox::valueChanged, this, change(ui_.seStartupDelay));
-    connect(ui_.seStartupDelay, &QSpinBox::editingFinished, this, change(ui_.seStartupDelay));
-    for (QCheckBox* c :
-         {ui_.cbActive, ui_.cbZavazuzeza, ui_.cbUseProxy, ui_.cbProxyAuth, ui_.cbPopup,
-          ui_.cbStartupCheck, ui_.cbShowBalloon, ui_.cbGotoGameOnBalloonClick}) {
-        connect(c, &QCheckBox::toggled, this, change(c));
-    }
-    for (QRadioButton* r :
-         {ui_.rbIconModeNormal, ui_.rbIconModeKing, ui_.rbTrayIconStandard, ui_.rbTrayIcon16Cols}) {
-        connect(r, &QRadioButton::toggled, this, change(r));
-    }
+    ConnectBoundControls(ui_, this, [this](QObject* sender) { HandleSettingChange(sender); });
     connect(ui_.cbBlinkOnError, &QCheckBox::clicked, this,
             [this] { cbBlinkOnErrorClick(ui_.cbBlinkOnError); });
     connect(ui_.tbBlinkSpeed, &QSlider::valueChanged, this, &TMainWin::tbBlinkSpeedChange);
@@ -121,113 +51,23 @@ void TMainWin::ConnectSettingControls() {
 }
 
 void TMainWin::ResetConfigUIElements() {
-    const tConfig& c = Config();
-    ui_.seStartupDelay->setValue(std::clamp(c.StartupDelay, 1, 10));
-    SetText(ui_.leUserName, c.UserName);
-    ui_.seIntervall->setValue(c.Interval);
-    ui_.cbActive->setChecked(c.Active);
-    ui_.cbShowBalloon->setChecked(c.ShowBalloon);
-    SetText(ui_.leBalloonCaption, c.BalloonCaption);
-    SetText(ui_.leBalloontext, c.BalloonText);
-    ui_.seBalloonTimeout->setValue(c.BalloonTimeout);
-    ui_.cbGotoGameOnBalloonClick->setChecked(c.gotoGameOnBalloonClick);
-    SetText(ui_.leTooltipText, c.ToolTipText);
-    SetText(ui_.leToolTipTextNichtDran, c.ToolTipTextNDran);
-    ui_.cbStartupCheck->setChecked(c.StartupCheck);
-    ui_.cbPopup->setChecked(c.ShowPopup);
-    SetText(ui_.lePopupCaption, c.PopupCaption);
-    SetText(ui_.lePopupMessage, c.PopupMessage);
-    ui_.sePopupDelay1->setValue(c.PopupDelay1);
-    ui_.sePopupDelay2->setValue(c.PopupDelay2);
-    SetText(ui_.editPopupHinda, c.HindaText);
-
+    SettingsToControls(Config(), ui_);
     ui_.labBalloonReg->setText(BalloonTipsEnabled()
                                    ? QStringLiteral("(Balloontips sind enabled)")
                                    : QStringLiteral("(Balloontips sind disabled)"));
-
-    ui_.cbUseProxy->setChecked(c.UseProxy);
-    SetText(ui_.leProxyServer, c.ProxyServer);
-    ui_.leProxyPort->setText(QString::number(c.ProxyPort));
-    ui_.cbProxyAuth->setChecked(c.ProxyAuth);
-    SetText(ui_.leProxyUsername, c.ProxyUsername);
-    SetText(ui_.leProxyPassword, c.ProxyPassword);
-    ui_.cbZavazuzeza->setChecked(c.UseZavazuzeza);
-
-    ui_.rbIconModeNormal->setChecked(c.TrayIconModeNormal);
-    ui_.rbIconModeKing->setChecked(!c.TrayIconModeNormal);
-    ui_.cbBlinkOnError->setChecked(c.TrayIconBlinkOnError);
-    ui_.tbBlinkSpeed->setValue(c.TrayIconBlinkSpeed);
     cbBlinkOnErrorClick(nullptr);
-
-    ui_.rbTrayIcon16Cols->setChecked(c.TrayIconReducedColors);
-    ui_.rbTrayIconStandard->setChecked(!c.TrayIconReducedColors);
 }
 
 bool TMainWin::SettingsDiffer() const {
-    const tConfig& c = Config();
-    return Trimmed(ui_.leUserName) != c.UserName ||
-           Trimmed(ui_.leBalloonCaption) != c.BalloonCaption ||
-           Trimmed(ui_.leBalloontext) != c.BalloonText ||
-           Trimmed(ui_.leTooltipText) != c.ToolTipText ||
-           Trimmed(ui_.leToolTipTextNichtDran) != c.ToolTipTextNDran ||
-           Trimmed(ui_.leProxyServer) != c.ProxyServer ||
-           Trimmed(ui_.leProxyUsername) != c.ProxyUsername ||
-           Text(ui_.lePopupCaption) != c.PopupCaption ||
-           Text(ui_.lePopupMessage) != c.PopupMessage || Text(ui_.editPopupHinda) != c.HindaText ||
-           Text(ui_.leProxyPassword) != c.ProxyPassword ||
-           SpinValue(ui_.seIntervall) != c.Interval ||
-           SpinValue(ui_.seStartupDelay) != c.StartupDelay ||
-           SpinValue(ui_.seBalloonTimeout) != c.BalloonTimeout ||
-           SpinValue(ui_.sePopupDelay1) != c.PopupDelay1 ||
-           SpinValue(ui_.sePopupDelay2) != c.PopupDelay2 ||
-           ui_.tbBlinkSpeed->value() != c.TrayIconBlinkSpeed ||
-           PortOf(ui_.leProxyPort) != c.ProxyPort || ui_.cbActive->isChecked() != c.Active ||
-           ui_.cbZavazuzeza->isChecked() != c.UseZavazuzeza ||
-           ui_.cbUseProxy->isChecked() != c.UseProxy ||
-           ui_.cbProxyAuth->isChecked() != c.ProxyAuth || ui_.cbPopup->isChecked() != c.ShowPopup ||
-           ui_.cbStartupCheck->isChecked() != c.StartupCheck ||
-           ui_.cbShowBalloon->isChecked() != c.ShowBalloon ||
-           ui_.cbGotoGameOnBalloonClick->isChecked() != c.gotoGameOnBalloonClick ||
-           ui_.cbBlinkOnError->isChecked() != c.TrayIconBlinkOnError ||
-           ui_.rbIconModeNormal->isChecked() != c.TrayIconModeNormal ||
-           ui_.rbTrayIcon16Cols->isChecked() != c.TrayIconReducedColors;
+    return ControlsDiffer(ui_, Config());
 }
 
 void TMainWin::ControlsToSettings() {
-    tConfig& c = Config();
     ui_.leUserName->setText(ui_.leUserName->text().trimmed());
     if (SpinValue(ui_.seIntervall) < 20) {
         ui_.seIntervall->setValue(20);
     }
-    c.UserName = Trimmed(ui_.leUserName);
-    c.Interval = SpinValue(ui_.seIntervall);
-    c.Active = ui_.cbActive->isChecked();
-    c.ShowBalloon = ui_.cbShowBalloon->isChecked();
-    c.BalloonCaption = Trimmed(ui_.leBalloonCaption);
-    c.BalloonText = Trimmed(ui_.leBalloontext);
-    c.BalloonTimeout = SpinValue(ui_.seBalloonTimeout);
-    c.gotoGameOnBalloonClick = ui_.cbGotoGameOnBalloonClick->isChecked();
-    c.ToolTipText = Trimmed(ui_.leTooltipText);
-    c.ToolTipTextNDran = Trimmed(ui_.leToolTipTextNichtDran);
-    c.StartupCheck = ui_.cbStartupCheck->isChecked();
-    c.StartupDelay = SpinValue(ui_.seStartupDelay);
-    c.ShowPopup = ui_.cbPopup->isChecked();
-    c.PopupCaption = Text(ui_.lePopupCaption);
-    c.PopupMessage = Text(ui_.lePopupMessage);
-    c.HindaText = Text(ui_.editPopupHinda);
-    c.PopupDelay1 = SpinValue(ui_.sePopupDelay1);
-    c.PopupDelay2 = SpinValue(ui_.sePopupDelay2);
-    c.UseProxy = ui_.cbUseProxy->isChecked();
-    c.ProxyServer = Trimmed(ui_.leProxyServer);
-    c.ProxyPort = PortOf(ui_.leProxyPort);
-    c.ProxyAuth = ui_.cbProxyAuth->isChecked();
-    c.ProxyUsername = Trimmed(ui_.leProxyUsername);
-    c.ProxyPassword = Text(ui_.leProxyPassword);
-    c.UseZavazuzeza = ui_.cbZavazuzeza->isChecked();
-    c.TrayIconModeNormal = ui_.rbIconModeNormal->isChecked();
-    c.TrayIconBlinkOnError = ui_.cbBlinkOnError->isChecked();
-    c.TrayIconBlinkSpeed = ui_.tbBlinkSpeed->value();
-    c.TrayIconReducedColors = ui_.rbTrayIcon16Cols->isChecked();
+    vexrem::ControlsToSettings(ui_, Config());
 }
 
 void TMainWin::HandleSettingChange(QObject* sender) {
@@ -244,7 +84,7 @@ void TMainWin::btnSetConfigClick(QObject* sender) {
 
 void TMainWin::ApplySettings() {
     ResetConfigUIElements();
-    imageSet_ = Config().TrayIconReducedColors ? &imageIcons16_ : &imageIcons_;
+    tray_->SetReduced(Config().TrayIconReducedColors);
     SetTimer(timerCheck_, Config().Active, Config().Interval * 1000);
     // The client is set up anew, but never under a running request.
     core_->ApplySettings();

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "ui/SettingsPages.h"
+
+namespace vexrem {
+
+struct rUpdateResult;
+
+// Fills the Update page from a finished check. True when it lists versions
+// to show: the window comes up with the page.
+bool FillUpdatePage(TMainWinUi& ui, const rUpdateResult& result);
+
+} // namespace vexrem

@@ -9,7 +9,6 @@
 
 namespace vexrem {
 
-
 namespace {
 
 const std::string IniFileName = "vexrem.ini";

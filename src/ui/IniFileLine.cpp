@@ -1,6 +1,10 @@
 #include "ui/IniFileLine.h"
 
 #include "platform/Platform.h"
+#include "ui/PlainText.h"
+
+#include <QFontMetrics>
+#include <QLabel>
 
 namespace vexrem {
 
@@ -67,6 +71,17 @@ IniFileLine MakeIniFileLine(const std::string& path, const std::string& section,
     line.caption = driveText + shortFolder + tail;
     line.hint = path + "#" + section;
     return line;
+}
+
+void ShowIniFileLine(QLabel& label, const std::string& path, const std::string& section) {
+    const QString prefix = QStringLiteral("INI-Datei: ");
+    const QFontMetrics fm(label.font());
+    const IniFileLine line =
+        MakeIniFileLine(path, section, label.width(), [&fm, &prefix](const std::string& s) {
+            return fm.horizontalAdvance(prefix + QString::fromLocal8Bit(s));
+        });
+    label.setText(prefix + QString::fromLocal8Bit(line.caption));
+    label.setToolTip(ShownLiterally(QString::fromLocal8Bit(line.hint)));
 }
 
 } // namespace vexrem

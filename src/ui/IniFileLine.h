@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+class QLabel;
+
 namespace vexrem {
 
 struct IniFileLine {
@@ -24,5 +26,8 @@ std::string EllipsizeFolder(const std::string& folder, int maxWidth,
 // The whole line for path and section in a label labelWidth pixels wide.
 IniFileLine MakeIniFileLine(const std::string& path, const std::string& section, int labelWidth,
                             const TextWidth& width);
+
+// Shows the line for path and section in label, its hint the whole path.
+void ShowIniFileLine(QLabel& label, const std::string& path, const std::string& section);
 
 } // namespace vexrem

@@ -2,13 +2,13 @@
 #include "ui/MainWin.h"
 
 #include "platform/Platform.h"
+#include "status/GameLinks.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/IniFileLine.h"
-#include "ui/PlainText.h"
-#include "ui/SystemUiFont.h"
-#include "status/GameLinks.h"
 #include "ui/MessageBox.h"
+#include "ui/PlainText.h"
 #include "ui/QtGuiInvoker.h"
+#include "ui/SystemUiFont.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -43,7 +43,7 @@ void TMainWin::FormCreate(const std::string& configPath) {
     connect(&timerCheck_, &QTimer::timeout, this, &TMainWin::timerCheckTimer);
     connect(&timerErrorIcon_, &QTimer::timeout, this, &TMainWin::timerErrorIconTimer);
     connect(&timerErrorIconTest_, &QTimer::timeout, this, &TMainWin::timerErrorIconTestTimer);
-    connect(&timerPopup_, &QTimer::timeout, this, &TMainWin::timerPopupTimer);
+    connect(&notifier_.Snooze(), &QTimer::timeout, this, &TMainWin::timerPopupTimer);
     timerClientConfig_.setInterval(100);
     connect(&timerClientConfig_, &QTimer::timeout, this, &TMainWin::TryConfigureHttpClient);
 
@@ -71,34 +71,18 @@ void TMainWin::FormCreate(const std::string& configPath) {
     ConnectSettingControls();
     ApplySettings();
     timerStartupDelay_.start();
-    // Link labels take the window's font where the system font was adapted.
+    // Labels with a font of their own follow the adapted system font.
     if (Platform().IsVistaOrLater()) {
-        const QFont base = ui_.cbShowBalloon->font();
-        for (QLabel* l : std::initializer_list<QLabel*>{
-                 ui_.labAutostart, ui_.labColorDepth, ui_.labLinkVexelfeld,
-                 ui_.labLinkVexelReminder, ui_.labLinkPim, ui_.labLinkEclipsePlugin,
-                 ui_.labBalloonReg, ui_.labUpdLink}) {
-            QFont f = l->font();
-            f.setFamilies(base.families());
-            f.setPointSizeF(base.pointSizeF());
-            l->setFont(f);
-        }
-        QFont f = ui_.labProgName->font();
-        f.setFamilies(base.families());
-        ui_.labProgName->setFont(f);
+        FollowUiFont(*ui_.cbShowBalloon,
+                     {ui_.labAutostart, ui_.labColorDepth, ui_.labLinkVexelfeld,
+                      ui_.labLinkVexelReminder, ui_.labLinkPim, ui_.labLinkEclipsePlugin,
+                      ui_.labBalloonReg, ui_.labUpdLink},
+                     ui_.labProgName);
     }
 }
 
 void TMainWin::FillIniFileLine() {
-    const QString prefix = QStringLiteral("INI-Datei: ");
-    const QFontMetrics fm(ui_.labFilename->font());
-    const IniFileLine line =
-        MakeIniFileLine(Config().Filename(), Config().SectionName(), ui_.labFilename->width(),
-                        [&fm, &prefix](const std::string& s) {
-                            return fm.horizontalAdvance(prefix + QString::fromLocal8Bit(s));
-                        });
-    ui_.labFilename->setText(prefix + QString::fromLocal8Bit(line.caption));
-    ui_.labFilename->setToolTip(ShownLiterally(QString::fromLocal8Bit(line.hint)));
+    ShowIniFileLine(*ui_.labFilename, Config().Filename(), Config().SectionName());
 }
 
 void TMainWin::timerStartupDelayTimer() {
@@ -204,7 +188,7 @@ void TMainWin::Shutdown() {
     // with its share of what it uses.
     core_->Shutdown();
     timerStartupDelay_.stop();
-    timerPopup_.stop();
+    notifier_.Snooze().stop();
     timerCheck_.stop();
     timerErrorIcon_.stop();
     timerErrorIconTest_.stop();

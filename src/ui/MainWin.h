@@ -5,6 +5,7 @@
 // the timers and the workers, and wires the parts together.
 
 #include "core/AppCore.h"
+#include "ui/Notifier.h"
 #include "ui/SettingsPages.h"
 #include "ui/Timers.h"
 #include "ui/TrayPresenter.h"
@@ -137,7 +138,7 @@ public:
     QTimer& TimerCheck() { return timerCheck_; }
     QTimer& TimerErrorIcon() { return timerErrorIcon_; }
     QTimer& TimerErrorIconTest() { return timerErrorIconTest_; }
-    QTimer& TimerPopup() { return timerPopup_; }
+    QTimer& TimerPopup() { return notifier_.Snooze(); }
 
     QAction* Einstellungen3 = nullptr;
     QAction* Vexelfeldde1 = nullptr;
@@ -174,12 +175,12 @@ private:
 
     QMenu* popupMenu_ = nullptr;
     TTrayPresenter* tray_ = nullptr;
+    TNotifier notifier_{this};
 
     QTimer timerStartupDelay_;
     QTimer timerCheck_;
     QTimer timerErrorIcon_;
     QTimer timerErrorIconTest_;
-    QTimer timerPopup_;
     QTimer timerClientConfig_; // retries a deferred client set-up
 
     bool sessionEnding_ = false;

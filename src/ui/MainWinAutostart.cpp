@@ -2,7 +2,7 @@
 #include "ui/MainWin.h"
 
 #include "core/Autostart.h"
-#include "ui/AutostartDialog.h"
+#include "ui/Questions.h"
 
 #include <QRadioButton>
 

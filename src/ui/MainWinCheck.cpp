@@ -36,7 +36,7 @@ void TMainWin::timerCheckTimer() {
 
 void TMainWin::HandleDranbinInfo(const rDranbinInfo& info, bool forced) {
     ui_.btnCheck->setEnabled(false);
-    const CheckOutcome outcome = core_->HandleResult(info, forced, timerPopup_.isActive());
+    const CheckOutcome outcome = core_->HandleResult(info, forced, notifier_.Snooze().isActive());
     if (outcome.lastResult) {
         SetLastResult(*outcome.lastResult);
     }

@@ -3,52 +3,23 @@
 #include "status/GameLinks.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/MainWin.h"
-#include "ui/Popup.h"
 
 #include <QSystemTrayIcon>
 
 namespace vexrem {
 
 void TMainWin::ShowDranBalloon(int gameCount) {
-    if (!Config().ShowBalloon) {
-        return;
-    }
-    Balloon()->Remove();
-    Balloon()->Show(QString::fromLocal8Bit(Config().BalloonCaption),
-                   QString::fromLocal8Bit(SubstituteCount(Config().BalloonText, gameCount)),
-                   Config().BalloonTimeout * 1000);
+    notifier_.ShowBalloon(*Balloon(), Config(), gameCount);
 }
 
 void TMainWin::ShowDranPopup(int gameCount) {
-    if (!Config().ShowPopup) {
-        return;
-    }
-    timerPopup_.stop(); // a running snooze ends here
-    // Modal to the program's own window only: an application-modal popup
-    // would also block the tray icon and the balloon where the tray and the
-    // balloon are windows of ours (XEmbed trays), and they must stay live.
-    TfrmPopup popup(this);
-    popup.setWindowModality(Qt::WindowModal);
-    popup.SetPopupTexts(Config().PopupCaption, SubstituteCount(Config().PopupMessage, gameCount),
-                        Config().HindaText, Config().PopupDelay1, Config().PopupDelay2);
-    const int result = popup.exec();
-    switch (result) {
-    case TfrmPopup::mrWait1:
-        SetTimer(timerPopup_, true, Config().PopupDelay1 * 1000);
-        break;
-    case TfrmPopup::mrWait2:
-        SetTimer(timerPopup_, true, Config().PopupDelay2 * 1000);
-        break;
-    case TfrmPopup::mrHinda:
+    if (notifier_.ShowPopup(Config(), gameCount)) {
         Vexelfeldde1Click();
-        break;
-    default:
-        break;
     }
 }
 
 void TMainWin::timerPopupTimer() {
-    timerPopup_.stop();
+    notifier_.Snooze().stop();
 }
 
 void TMainWin::NotifyIconClick() {
@@ -56,7 +27,8 @@ void TMainWin::NotifyIconClick() {
 }
 
 void TMainWin::Vexelfeldde1Click() {
-    ReportErrors([this] { GotoGame(LastResult().Count, LastResult().GID, Config().UseZavazuzeza); });
+    ReportErrors(
+        [this] { GotoGame(LastResult().Count, LastResult().GID, Config().UseZavazuzeza); });
 }
 
 void TMainWin::NotifyIconBalloonClick() {

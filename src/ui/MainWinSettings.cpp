@@ -1,17 +1,17 @@
 // The settings window: filling the controls, comparing, applying, closing.
 #include "config/Config.h"
-#include "dialogs/TaskDialog.h"
 #include "status/GameLinks.h"
 #include "ui/BalloonNotifier.h"
 #include "ui/LinkDialogs.h"
 #include "ui/LinkLabel.h"
 #include "ui/MainWin.h"
+#include "ui/Questions.h"
 #include "ui/SettingBindings.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -107,21 +107,11 @@ void TMainWin::TryConfigureHttpClient() {
 
 void TMainWin::btnCloseClick(QObject* sender) {
     if (SettingsDiffer()) {
-        TTaskDialog dlg(this);
-        dlg.SetTitle(QStringLiteral("VexelReminder - Geänderte Einstellungen"));
-        dlg.SetMainInstruction(QStringLiteral("Geänderte Einstellungen übernehmen?"));
-        dlg.SetContent(QStringLiteral("Einige der Einstellungen wurden verändert, aber noch nicht "
-                                      "übernommen. Sollen die Änderungen jetzt angewandt werden?"));
-        dlg.SetMainIcon(TaskDialogIcon::Warning);
-        dlg.SetCommonButtons(0);
-        const int yes = dlg.AddButton(QStringLiteral("Ja"));
-        dlg.AddButton(QStringLiteral("Nein"));
-        const int cancel = dlg.AddButton(QStringLiteral("Abbrechen"));
-        dlg.Execute();
-        if (dlg.ModalResult() == cancel) {
+        const ApplyAnswer answer = AskApplyChanges(this);
+        if (answer == ApplyAnswer::Cancel) {
             return;
         }
-        if (dlg.ModalResult() == yes) {
+        if (answer == ApplyAnswer::Yes) {
             btnSetConfigClick(sender);
         }
     }

@@ -41,8 +41,8 @@ struct RadioBinding {
     QRadioButton* TMainWinUi::*off;
     bool ConfigSettings::*field;
 };
-using Binding = std::variant<LineBinding, SpinBinding, SliderBinding, PortBinding, CheckBinding,
-                             RadioBinding>;
+using Binding =
+    std::variant<LineBinding, SpinBinding, SliderBinding, PortBinding, CheckBinding, RadioBinding>;
 
 using U = TMainWinUi;
 using S = ConfigSettings;
@@ -104,9 +104,7 @@ int SpinValue(const QSpinBox* s) {
 
 namespace {
 
-template <class... F> struct Overload : F... {
-    using F::operator()...;
-};
+template <class... F> struct Overload : F... { using F::operator()...; };
 template <class... F> Overload(F...) -> Overload<F...>;
 
 } // namespace
@@ -119,9 +117,9 @@ void SettingsToControls(const ConfigSettings& c, TMainWinUi& ui) {
                        },
                        [&](const SpinBinding& b) {
                            const int v = c.*b.field;
-                           (ui.*b.control)->setValue(b.resetMax != 0
-                                                         ? std::clamp(v, b.resetMin, b.resetMax)
-                                                         : v);
+                           (ui.*b.control)
+                               ->setValue(b.resetMax != 0 ? std::clamp(v, b.resetMin, b.resetMax)
+                                                          : v);
                        },
                        [&](const SliderBinding& b) { (ui.*b.control)->setValue(c.*b.field); },
                        [&](const PortBinding& b) {
@@ -141,16 +139,16 @@ bool ControlsDiffer(const TMainWinUi& ui, const ConfigSettings& c) {
     ConfigSettings shown = c;
     ControlsToSettings(ui, shown);
     for (const Binding& binding : kBindings) {
-        const bool differs = std::visit(
-            Overload{
-                [&](const LineBinding& b) { return shown.*b.field != c.*b.field; },
-                [&](const SpinBinding& b) { return shown.*b.field != c.*b.field; },
-                [&](const SliderBinding& b) { return shown.*b.field != c.*b.field; },
-                [&](const PortBinding& b) { return shown.*b.field != c.*b.field; },
-                [&](const CheckBinding& b) { return shown.*b.field != c.*b.field; },
-                [&](const RadioBinding& b) { return shown.*b.field != c.*b.field; },
-            },
-            binding);
+        const bool differs =
+            std::visit(Overload{
+                           [&](const LineBinding& b) { return shown.*b.field != c.*b.field; },
+                           [&](const SpinBinding& b) { return shown.*b.field != c.*b.field; },
+                           [&](const SliderBinding& b) { return shown.*b.field != c.*b.field; },
+                           [&](const PortBinding& b) { return shown.*b.field != c.*b.field; },
+                           [&](const CheckBinding& b) { return shown.*b.field != c.*b.field; },
+                           [&](const RadioBinding& b) { return shown.*b.field != c.*b.field; },
+                       },
+                       binding);
         if (differs) {
             return true;
         }
@@ -161,9 +159,7 @@ bool ControlsDiffer(const TMainWinUi& ui, const ConfigSettings& c) {
 void ControlsToSettings(const TMainWinUi& ui, ConfigSettings& c) {
     for (const Binding& binding : kBindings) {
         std::visit(Overload{
-                       [&](const LineBinding& b) {
-                           c.*b.field = TextOf(ui.*b.control, b.trimmed);
-                       },
+                       [&](const LineBinding& b) { c.*b.field = TextOf(ui.*b.control, b.trimmed); },
                        [&](const SpinBinding& b) { c.*b.field = SpinValue(ui.*b.control); },
                        [&](const SliderBinding& b) { c.*b.field = (ui.*b.control)->value(); },
                        [&](const PortBinding& b) { c.*b.field = PortOf(ui.*b.control); },
@@ -177,49 +173,50 @@ void ControlsToSettings(const TMainWinUi& ui, ConfigSettings& c) {
 void ConnectBoundControls(TMainWinUi& ui, QObject* receiver,
                           const std::function<void(QObject*)>& changed) {
     const auto report = [&changed](QObject* control) {
-        return [changed, control] { changed(control); };
+        return [changed, control] {
+            changed(control);
+        };
     };
     for (const Binding& binding : kBindings) {
-        std::visit(
-            Overload{
-                [&](const LineBinding& b) {
-                    QLineEdit* e = ui.*b.control;
-                    QObject::connect(e, &QLineEdit::textChanged, receiver, report(e));
-                    QObject::connect(e, &QLineEdit::editingFinished, receiver, report(e));
-                },
-                [&](const SpinBinding& b) {
-                    QSpinBox* s = ui.*b.control;
-                    QObject::connect(s, &QSpinBox::valueChanged, receiver, report(s));
-                    QObject::connect(s, &QSpinBox::editingFinished, receiver, report(s));
-                    // Typing counts at once, also a text the box does not take
-                    // as a value yet (the comparison reads what is typed); the
-                    // box itself tells only of accepted values. The start-up
-                    // delay reacts to its arrows and to leaving it only.
-                    if (s == ui.seStartupDelay) {
-                        s->setKeyboardTracking(false);
-                    } else if (auto* edit = s->findChild<QLineEdit*>()) {
-                        QObject::connect(edit, &QLineEdit::textChanged, receiver, report(s));
-                    }
-                },
-                [&](const SliderBinding&) {}, // its handler reports it
-                [&](const PortBinding& b) {
-                    QLineEdit* e = ui.*b.control;
-                    QObject::connect(e, &QLineEdit::textChanged, receiver, report(e));
-                    QObject::connect(e, &QLineEdit::editingFinished, receiver, report(e));
-                },
-                [&](const CheckBinding& b) {
-                    if (b.wired) {
-                        QCheckBox* box = ui.*b.control;
-                        QObject::connect(box, &QCheckBox::toggled, receiver, report(box));
-                    }
-                },
-                [&](const RadioBinding& b) {
-                    for (QRadioButton* r : {ui.*b.on, ui.*b.off}) {
-                        QObject::connect(r, &QRadioButton::toggled, receiver, report(r));
-                    }
-                },
-            },
-            binding);
+        std::visit(Overload{
+                       [&](const LineBinding& b) {
+                           QLineEdit* e = ui.*b.control;
+                           QObject::connect(e, &QLineEdit::textChanged, receiver, report(e));
+                           QObject::connect(e, &QLineEdit::editingFinished, receiver, report(e));
+                       },
+                       [&](const SpinBinding& b) {
+                           QSpinBox* s = ui.*b.control;
+                           QObject::connect(s, &QSpinBox::valueChanged, receiver, report(s));
+                           QObject::connect(s, &QSpinBox::editingFinished, receiver, report(s));
+                           // Typing counts at once, also a text the box does not take
+                           // as a value yet (the comparison reads what is typed); the
+                           // box itself tells only of accepted values. The start-up
+                           // delay reacts to its arrows and to leaving it only.
+                           if (s == ui.seStartupDelay) {
+                               s->setKeyboardTracking(false);
+                           } else if (auto* edit = s->findChild<QLineEdit*>()) {
+                               QObject::connect(edit, &QLineEdit::textChanged, receiver, report(s));
+                           }
+                       },
+                       [&](const SliderBinding&) {}, // its handler reports it
+                       [&](const PortBinding& b) {
+                           QLineEdit* e = ui.*b.control;
+                           QObject::connect(e, &QLineEdit::textChanged, receiver, report(e));
+                           QObject::connect(e, &QLineEdit::editingFinished, receiver, report(e));
+                       },
+                       [&](const CheckBinding& b) {
+                           if (b.wired) {
+                               QCheckBox* box = ui.*b.control;
+                               QObject::connect(box, &QCheckBox::toggled, receiver, report(box));
+                           }
+                       },
+                       [&](const RadioBinding& b) {
+                           for (QRadioButton* r : {ui.*b.on, ui.*b.off}) {
+                               QObject::connect(r, &QRadioButton::toggled, receiver, report(r));
+                           }
+                       },
+                   },
+                   binding);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontInfo>
+#include <QLabel>
 #include <QWidget>
 
 namespace vexrem {
@@ -27,6 +28,19 @@ void UseSystemUiFont(QWidget& form) {
         font.setFamily(QStringLiteral("Tahoma"));
     }
     form.setFont(font);
+}
+
+void FollowUiFont(const QWidget& like, std::initializer_list<QLabel*> labels, QLabel* title) {
+    const QFont base = like.font();
+    for (QLabel* l : labels) {
+        QFont f = l->font();
+        f.setFamilies(base.families());
+        f.setPointSizeF(base.pointSizeF());
+        l->setFont(f);
+    }
+    QFont f = title->font();
+    f.setFamilies(base.families());
+    title->setFont(f);
 }
 
 } // namespace vexrem

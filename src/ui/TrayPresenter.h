@@ -43,10 +43,10 @@ public:
     }
 
 signals:
-    void clicked();        // a single click, once no double click can follow
-    void opened();         // a double click, or what a tray host has instead
+    void clicked(); // a single click, once no double click can follow
+    void opened();  // a double click, or what a tray host has instead
     void balloonClicked();
-    void waitedInVain();   // no tray came: something else must be clickable
+    void waitedInVain(); // no tray came: something else must be clickable
 
 private:
     void Install();

@@ -23,15 +23,13 @@ TEST(TrayState, LightAndTipFollowTheCount) {
     };
     ConfigSettings c;
     c.ToolTipText = "Dran bei %d Spielen, %d!";
-    for (const Case k : {Case{-1, false, TrayLight::Dark, TrayLight::Red, "Fehler (kaputt)", true},
-                         // While it blinks, the blinking owns the light.
-                         Case{-1, true, TrayLight::Green, TrayLight::Green, "Fehler (kaputt)", true},
-                         Case{0, true, TrayLight::Red, TrayLight::Yellow, "Bei keinem Spiel dran.",
-                              false},
-                         Case{1, false, TrayLight::Dark, TrayLight::Green,
-                              "Dran bei 1 Spielen, 1!", false},
-                         Case{7, true, TrayLight::Dark, TrayLight::Green, "Dran bei 7 Spielen, 7!",
-                              false}}) {
+    for (const Case k :
+         {Case{-1, false, TrayLight::Dark, TrayLight::Red, "Fehler (kaputt)", true},
+          // While it blinks, the blinking owns the light.
+          Case{-1, true, TrayLight::Green, TrayLight::Green, "Fehler (kaputt)", true},
+          Case{0, true, TrayLight::Red, TrayLight::Yellow, "Bei keinem Spiel dran.", false},
+          Case{1, false, TrayLight::Dark, TrayLight::Green, "Dran bei 1 Spielen, 1!", false},
+          Case{7, true, TrayLight::Dark, TrayLight::Green, "Dran bei 7 Spielen, 7!", false}}) {
         TTrayState tray;
         tray.SetLight(k.before);
         c.TrayIconBlinkOnError = k.blink;
@@ -91,8 +89,8 @@ TEST(CheckCycle, WhatEachResultShows) {
         {"failure", 2, Failure("weg"), false, false, false, false, false, "Fehler: weg"},
         {"asked-for failure: a box", 2, Failure("weg"), true, false, false, false, true,
          "Fehler: weg"},
-        {"failure without a text keeps the line", 2, Failure(""), false, false, false, false,
-         false, nullptr},
+        {"failure without a text keeps the line", 2, Failure(""), false, false, false, false, false,
+         nullptr},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);

@@ -1,8 +1,8 @@
 #include "net/HttpClient.h"
 #include "status/DranSeiThread.h"
 #include "support/FakeHttpServer.h"
-#include "worker/GuiInvoker.h"
 #include "worker/CheckShared.h"
+#include "worker/GuiInvoker.h"
 #include "worker/WorkerThreads.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +52,8 @@ protected:
     }
 
     void Start(const std::string& user, bool forced = false) {
-        StartDranCheck(user, shared, forced,
+        StartDranCheck(
+            user, shared, forced,
             [this](const rDranbinInfo& info, bool f) {
                 deliveries.push_back(
                     {info, f, DranCheckRunning.load(), std::this_thread::get_id()});
@@ -162,7 +163,8 @@ TEST_F(DranCheckTest, TooManyRedirectionsEndWithoutFailure) {
 
 TEST_F(DranCheckTest, RefusedConnectionShowsTheSystemsText) {
     const std::string port = std::to_string(test::UnusedPort());
-    StartDranCheck("tester", shared, false,
+    StartDranCheck(
+        "tester", shared, false,
         [this](const rDranbinInfo& info, bool f) {
             deliveries.push_back({info, f, true, {}});
         },
@@ -188,7 +190,8 @@ TEST_F(DranCheckTest, SilentServerEndsInATimeFailure) {
 }
 
 TEST_F(DranCheckTest, FailingHandlerStillEndsTheCheck) {
-    StartDranCheck("tester", shared, false,
+    StartDranCheck(
+        "tester", shared, false,
         [](const rDranbinInfo&, bool) { throw std::runtime_error("boom"); }, workers,
         server.BaseUrl());
     EXPECT_TRUE(RunUntilIdle());
@@ -220,7 +223,8 @@ TEST_F(DranCheckTest, TwoWorkersUseTheClientOneAfterTheOther) {
         ++delivered;
     };
     for (int i = 0; i < 2; ++i) {
-        auto worker = std::make_shared<TDranSeiThread>("tester", shared, false, handler, server.BaseUrl());
+        auto worker =
+            std::make_shared<TDranSeiThread>("tester", shared, false, handler, server.BaseUrl());
         workers.Start([worker] { worker->Execute(); });
     }
     const auto end = std::chrono::steady_clock::now() + 10s;
@@ -272,8 +276,8 @@ TEST_F(DranCheckTest, AWorkerLetGoKeepsWhatItUsesUntilItEnds) {
         auto own = std::make_shared<TCheckShared>(std::make_shared<QueuedGuiInvoker>());
         watch = own;
         TWorkerThreads mine;
-        StartDranCheck("tester", own, false, [](const rDranbinInfo&, bool) {}, mine,
-                       server.BaseUrl());
+        StartDranCheck(
+            "tester", own, false, [](const rDranbinInfo&, bool) {}, mine, server.BaseUrl());
         ASSERT_TRUE(server.WaitForRequests(1, 5s));
         own->invoker->Shutdown();
         mine.Release();

@@ -73,9 +73,7 @@ protected:
     }
 
     // Starts the program's main window (start-up delay not yet run).
-    void Start() {
-        win = std::make_unique<TMainWin>(ConfigModuleStartup());
-    }
+    void Start() { win = std::make_unique<TMainWin>(ConfigModuleStartup()); }
 
     // Ends the window as the program's end does, saving the settings.
     void Stop() {

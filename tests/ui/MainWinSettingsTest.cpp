@@ -2,7 +2,6 @@
 // change, what "Übernehmen" puts into effect, and what closing the window asks.
 #include "MainWinFixture.h"
 
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -453,7 +452,7 @@ TEST_F(SettingsWindowTest, ApplyDuringARequestLetsItFinishThenChangesTheProxy) {
     Apply();
     EXPECT_TRUE(win->ClientConfigPending());
     EXPECT_EQ(win->HttpClient().Proxy().host, ""); // not under the running request
-    EXPECT_TRUE(win->Config().UseProxy);                 // the setting itself is in
+    EXPECT_TRUE(win->Config().UseProxy);           // the setting itself is in
 
     ASSERT_TRUE(WaitForCalls(1));
     EXPECT_FALSE(win->LastResult().Error) << win->LastResult().Text;

@@ -4,8 +4,8 @@
 #include "status/DranSeiThread.h"
 #include "support/FakeHttpServer.h"
 #include "update/UpdateThread.h"
-#include "worker/GuiInvoker.h"
 #include "worker/CheckShared.h"
+#include "worker/GuiInvoker.h"
 #include "worker/WorkerThreads.h"
 
 #include <gtest/gtest.h>
@@ -49,8 +49,7 @@ protected:
     }
 
     void Start(const std::string& site = {}) {
-        StartUpdateCheck(shared, Recorder(), workers,
-                         site.empty() ? server.BaseUrl() : site);
+        StartUpdateCheck(shared, Recorder(), workers, site.empty() ? server.BaseUrl() : site);
     }
 
     bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
@@ -167,7 +166,8 @@ TEST_F(UpdateCheckTest, UnauthorisedPageIsReadLikeAnyBody) {
 }
 
 TEST_F(UpdateCheckTest, FailingHandlerStillEndsTheCheck) {
-    StartUpdateCheck(shared, [](const rUpdateResult&) { throw std::runtime_error("boom"); }, workers,
+    StartUpdateCheck(
+        shared, [](const rUpdateResult&) { throw std::runtime_error("boom"); }, workers,
         server.BaseUrl());
     EXPECT_TRUE(RunUntilIdle());
     workers.JoinAll();
@@ -196,7 +196,8 @@ TEST_F(UpdateCheckTest, StatusAndUpdateCheckTakeTurnsAndBothComplete) {
     });
     int statusResults = 0;
     rDranbinInfo status;
-    StartDranCheck("tester", shared, false,
+    StartDranCheck(
+        "tester", shared, false,
         [&](const rDranbinInfo& info, bool) {
             status = info;
             ++statusResults;

@@ -19,4 +19,8 @@ std::optional<AutostartEntry> AskAutostartEntry(QWidget* parent, AutostartEntry 
 // and asks whether to use full colour; no answer when the dialog was closed.
 std::optional<bool> AskFullColorDepth(QWidget* parent);
 
+enum class ApplyAnswer { Yes, No, Cancel };
+// Asks whether changed settings are to be applied before the window closes.
+ApplyAnswer AskApplyChanges(QWidget* parent);
+
 } // namespace vexrem

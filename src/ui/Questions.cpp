@@ -1,5 +1,5 @@
-// The questions about the autostart entry and the tray icon's colour depth.
-#include "ui/AutostartDialog.h"
+// The questions the settings window asks.
+#include "ui/Questions.h"
 
 #include "dialogs/TaskDialog.h"
 #include "platform/VMDetection.h"
@@ -103,6 +103,24 @@ std::optional<bool> AskFullColorDepth(QWidget* parent) {
         return false;
     }
     return std::nullopt;
+}
+
+ApplyAnswer AskApplyChanges(QWidget* parent) {
+    TTaskDialog dlg(parent);
+    dlg.SetTitle(QStringLiteral("VexelReminder - Geänderte Einstellungen"));
+    dlg.SetMainInstruction(QStringLiteral("Geänderte Einstellungen übernehmen?"));
+    dlg.SetContent(QStringLiteral("Einige der Einstellungen wurden verändert, aber noch nicht "
+                                  "übernommen. Sollen die Änderungen jetzt angewandt werden?"));
+    dlg.SetMainIcon(TaskDialogIcon::Warning);
+    dlg.SetCommonButtons(0);
+    const int yes = dlg.AddButton(QStringLiteral("Ja"));
+    dlg.AddButton(QStringLiteral("Nein"));
+    const int cancel = dlg.AddButton(QStringLiteral("Abbrechen"));
+    dlg.Execute();
+    if (dlg.ModalResult() == cancel) {
+        return ApplyAnswer::Cancel;
+    }
+    return dlg.ModalResult() == yes ? ApplyAnswer::Yes : ApplyAnswer::No;
 }
 
 } // namespace vexrem

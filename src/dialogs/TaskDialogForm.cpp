@@ -148,56 +148,65 @@ void TaskDialogForm::BuildTop(QWidget* area) {
         column->addWidget(more);
     }
 
-    if (!dlg_.RadioButtons().empty()) {
-        auto* group = new QButtonGroup(this);
-        group->setExclusive(true);
-        auto* radios = new QVBoxLayout;
-        radios->setSpacing(6);
-        radios->setContentsMargins(8, 0, 0, 0);
-        const TaskDialogRadioButton* selected = nullptr;
-        for (const auto& r : dlg_.RadioButtons()) {
-            if (r.isDefault) {
-                selected = &r;
-            }
-        }
-        // Without a marked default the system selects the first one, unless
-        // told to select none.
-        if (selected == nullptr && (dlg_.Flags() & TaskDialogFlag::NoDefaultRadioButton) == 0) {
-            selected = &dlg_.RadioButtons().front();
-        }
-        for (const auto& r : dlg_.RadioButtons()) {
-            auto* rb = new QRadioButton(r.caption, area);
-            rb->setEnabled(r.enabled);
-            rb->setChecked(&r == selected);
-            group->addButton(rb, r.id);
-            radios->addWidget(rb);
-            radios_.emplace_back(r.id, rb);
-        }
-        column->addLayout(radios);
-    }
-
-    if ((dlg_.Flags() & TaskDialogFlag::UseCommandLinks) != 0 && !dlg_.Buttons().empty()) {
-        auto* links = new QVBoxLayout;
-        links->setSpacing(2);
-        for (const auto& b : dlg_.Buttons()) {
-            // As with the system's command links, a line break parts the
-            // caption from its note.
-            const QString caption = NormalizeLineBreaks(b.caption);
-            const qsizetype nl = caption.indexOf(u'\n');
-            auto* link = new QCommandLinkButton(nl < 0 ? caption : caption.left(nl),
-                                                nl < 0 ? QString() : caption.mid(nl + 1), area);
-            link->setEnabled(b.enabled);
-            link->setAutoDefault(false);
-            const int id = b.id;
-            connect(link, &QAbstractButton::clicked, this, [this, id] { OnCustomClicked(id); });
-            links->addWidget(link);
-            if (firstButton_ == nullptr && b.enabled) {
-                firstButton_ = link;
-            }
-        }
-        column->addLayout(links);
-    }
+    BuildRadioButtons(area, column);
+    BuildCommandLinks(area, column);
     column->addStretch(1);
+}
+
+void TaskDialogForm::BuildRadioButtons(QWidget* area, QVBoxLayout* column) {
+    if (dlg_.RadioButtons().empty()) {
+        return;
+    }
+    auto* group = new QButtonGroup(this);
+    group->setExclusive(true);
+    auto* radios = new QVBoxLayout;
+    radios->setSpacing(6);
+    radios->setContentsMargins(8, 0, 0, 0);
+    const TaskDialogRadioButton* selected = nullptr;
+    for (const auto& r : dlg_.RadioButtons()) {
+        if (r.isDefault) {
+            selected = &r;
+        }
+    }
+    // Without a marked default the system selects the first one, unless
+    // told to select none.
+    if (selected == nullptr && (dlg_.Flags() & TaskDialogFlag::NoDefaultRadioButton) == 0) {
+        selected = &dlg_.RadioButtons().front();
+    }
+    for (const auto& r : dlg_.RadioButtons()) {
+        auto* rb = new QRadioButton(r.caption, area);
+        rb->setEnabled(r.enabled);
+        rb->setChecked(&r == selected);
+        group->addButton(rb, r.id);
+        radios->addWidget(rb);
+        radios_.emplace_back(r.id, rb);
+    }
+    column->addLayout(radios);
+}
+
+void TaskDialogForm::BuildCommandLinks(QWidget* area, QVBoxLayout* column) {
+    if ((dlg_.Flags() & TaskDialogFlag::UseCommandLinks) == 0 || dlg_.Buttons().empty()) {
+        return;
+    }
+    auto* links = new QVBoxLayout;
+    links->setSpacing(2);
+    for (const auto& b : dlg_.Buttons()) {
+        // As with the system's command links, a line break parts the
+        // caption from its note.
+        const QString caption = NormalizeLineBreaks(b.caption);
+        const qsizetype nl = caption.indexOf(u'\n');
+        auto* link = new QCommandLinkButton(nl < 0 ? caption : caption.left(nl),
+                                            nl < 0 ? QString() : caption.mid(nl + 1), area);
+        link->setEnabled(b.enabled);
+        link->setAutoDefault(false);
+        const int id = b.id;
+        connect(link, &QAbstractButton::clicked, this, [this, id] { OnCustomClicked(id); });
+        links->addWidget(link);
+        if (firstButton_ == nullptr && b.enabled) {
+            firstButton_ = link;
+        }
+    }
+    column->addLayout(links);
 }
 
 void TaskDialogForm::BuildBottom(QWidget* area) {

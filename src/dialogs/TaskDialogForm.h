@@ -16,6 +16,8 @@ class QPushButton;
 class QLabel;
 class QLayout;
 
+class QVBoxLayout;
+
 namespace vexrem {
 
 class TTaskDialog;
@@ -42,6 +44,8 @@ public:
 
 private:
     void BuildTop(QWidget* area);
+    void BuildRadioButtons(QWidget* area, QVBoxLayout* column);
+    void BuildCommandLinks(QWidget* area, QVBoxLayout* column);
     void BuildBottom(QWidget* area);
     void AddPushButton(QLayout* row, int id, const QString& caption, bool enabled, bool custom);
     void Finish(int id);

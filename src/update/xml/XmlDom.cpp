@@ -279,96 +279,119 @@ void TXmlDNode::LoadFromString(std::string_view text) {
     LoadFromStream(stream);
 }
 
-void TXmlDNode::LoadFromStream(std::istream& stream) {
-    ClearChildren();
-    ClearAttributes();
-    TXmlReader reader;
-    reader.Open(stream);
-    const bool keepWhitespace =
-        type_ == ntDocument && static_cast<const TXmlDDocument*>(this)->KeepWhitespace();
+namespace {
 
-    // The elements still open, innermost last: a loop with its own stack, so
-    // nesting depth is bounded by memory, not by the call stack.
-    std::vector<TRef<TXmlDElement>> open;
-    const auto badConstruct = [] {
-        throw EXmlError(msg::kBadConstruct);
-    };
-    int nodes = 0;
-    const auto countNode = [&nodes] {
-        if (++nodes > kMaxLoadNodes)
+// Builds a tree below root from the reader's tokens. The elements still open
+// are a stack of its own (innermost last), so nesting depth is bounded by
+// memory, not by the call stack.
+class DomLoader {
+public:
+    DomLoader(TXmlDNode* root, bool keepWhitespace)
+        : root_(root), keepWhitespace_(keepWhitespace) {}
+
+    void Token(TXmlToken token, const TXmlReader& reader) {
+        TXmlDNode* current = open_.empty() ? root_ : open_.back().Get();
+        switch (token) {
+        case xtProcessingInstruction:
+            Append(current, MakeRef<TXmlDProcessingInstruction>(reader.Name(), reader.Value()));
+            break;
+        case xtDocumentType:
+            Append(current, MakeRef<TXmlDDocumentType>(reader.Name()));
+            break;
+        case xtComment:
+            Append(current, MakeRef<TXmlDComment>(reader.Value()));
+            break;
+        case xtElementStart:
+            ElementStart(current, reader);
+            break;
+        case xtCData:
+            InElement();
+            Append(current, MakeRef<TXmlDCDATASection>(reader.Value()));
+            break;
+        case xtAttribute:
+            InElement();
+            Attribute(reader);
+            break;
+        case xtText:
+            InElement();
+            if (keepWhitespace_ || !IsIgnorableWhitespace(reader.Value()))
+                Append(current, MakeRef<TXmlDText>(Unescape(reader.Value())));
+            break;
+        case xtElementEnd:
+            InElement();
+            if (reader.Name() != open_.back()->TagName())
+                throw EXmlError(msg::kTagMismatch);
+            open_.pop_back();
+            break;
+        case xtEnd:
+            break;
+        }
+    }
+
+private:
+    void InElement() const {
+        if (open_.empty())
+            throw EXmlError(msg::kBadConstruct);
+    }
+
+    void CountNode() {
+        if (++nodes_ > kMaxLoadNodes)
             throw EXmlLimit(msg::kTooManyNodes + std::to_string(kMaxLoadNodes) +
                             msg::kTooManyNodesUnit);
-    };
-    const auto append = [&countNode](TXmlDNode* parent, TXmlDNodeRef node) {
-        countNode();
+    }
+
+    void Append(TXmlDNode* parent, const TXmlDNodeRef& node) {
+        CountNode();
         parent->AppendChild(node.Get());
-    };
+    }
+
+    void ElementStart(TXmlDNode* current, const TXmlReader& reader) {
+        if (open_.size() >= static_cast<std::size_t>(kMaxLoadDepth))
+            throw EXmlLimit(msg::kTooDeep + std::to_string(kMaxLoadDepth) + msg::kTooDeepUnit);
+        auto element = MakeRef<TXmlDElement>(reader.Name());
+        Append(current, element);
+        open_.push_back(std::move(element));
+        attributes_.clear();
+    }
+
+    void Attribute(const TXmlReader& reader) {
+        // As set attribute does it: a name given twice keeps its first place
+        // and takes the last value.
+        std::string value = Unescape(reader.Value());
+        const auto known = attributes_.find(reader.Name());
+        if (known != attributes_.end()) {
+            known->second->SetNodeValue(value);
+            return;
+        }
+        CountNode();
+        auto attribute = MakeRef<TXmlDAttribute>(reader.Name(), value);
+        open_.back()->Attributes().Insert(attribute.Get(), -1);
+        attributes_.emplace(attribute->Name(), attribute.Get());
+    }
+
+    TXmlDNode* root_;
+    bool keepWhitespace_;
+    std::vector<TRef<TXmlDElement>> open_;
+    int nodes_ = 0;
     // The attributes of the element whose start tag is being read, by name:
     // a start tag may hold any number of them, and a scan of those before
     // for each one would make the load quadratic. The keys are the names held
     // by the attribute nodes, which the element keeps alive. A tree rather than
     // a hash: its worst case does not depend on names an attacker picks.
-    std::map<std::string_view, TXmlDAttribute*, std::less<>> attributes;
+    std::map<std::string_view, TXmlDAttribute*, std::less<>> attributes_;
+};
 
+} // namespace
+
+void TXmlDNode::LoadFromStream(std::istream& stream) {
+    ClearChildren();
+    ClearAttributes();
+    TXmlReader reader;
+    reader.Open(stream);
+    DomLoader loader(this, type_ == ntDocument &&
+                               static_cast<const TXmlDDocument*>(this)->KeepWhitespace());
     for (TXmlToken token = reader.Next(); token != xtEnd; token = reader.Next()) {
-        TXmlDNode* current = open.empty() ? this : open.back().Get();
-        switch (token) {
-        case xtProcessingInstruction:
-            append(current, MakeRef<TXmlDProcessingInstruction>(reader.Name(), reader.Value()));
-            break;
-        case xtDocumentType:
-            append(current, MakeRef<TXmlDDocumentType>(reader.Name()));
-            break;
-        case xtComment:
-            append(current, MakeRef<TXmlDComment>(reader.Value()));
-            break;
-        case xtElementStart: {
-            if (open.size() >= static_cast<std::size_t>(kMaxLoadDepth))
-                throw EXmlLimit(msg::kTooDeep + std::to_string(kMaxLoadDepth) + msg::kTooDeepUnit);
-            auto element = MakeRef<TXmlDElement>(reader.Name());
-            append(current, element);
-            open.push_back(std::move(element));
-            attributes.clear();
-            break;
-        }
-        case xtCData:
-            if (open.empty())
-                badConstruct();
-            append(current, MakeRef<TXmlDCDATASection>(reader.Value()));
-            break;
-        case xtAttribute: {
-            if (open.empty())
-                badConstruct();
-            // As set attribute does it: a name given twice keeps its first
-            // place and takes the last value.
-            std::string value = Unescape(reader.Value());
-            const auto known = attributes.find(reader.Name());
-            if (known != attributes.end()) {
-                known->second->SetNodeValue(value);
-                break;
-            }
-            countNode();
-            auto attribute = MakeRef<TXmlDAttribute>(reader.Name(), value);
-            open.back()->Attributes().Insert(attribute.Get(), -1);
-            attributes.emplace(attribute->Name(), attribute.Get());
-            break;
-        }
-        case xtText:
-            if (open.empty())
-                badConstruct();
-            if (keepWhitespace || !IsIgnorableWhitespace(reader.Value()))
-                append(current, MakeRef<TXmlDText>(Unescape(reader.Value())));
-            break;
-        case xtElementEnd:
-            if (open.empty())
-                badConstruct();
-            if (reader.Name() != open.back()->TagName())
-                throw EXmlError(msg::kTagMismatch);
-            open.pop_back();
-            break;
-        case xtEnd:
-            break;
-        }
+        loader.Token(token, reader);
     }
 }
 

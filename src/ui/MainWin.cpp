@@ -9,6 +9,7 @@
 #include "ui/PlainText.h"
 #include "ui/QtGuiInvoker.h"
 #include "ui/SystemUiFont.h"
+#include "ui/UpdatePage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -30,12 +31,6 @@ TMainWin::~TMainWin() {
 }
 
 void TMainWin::FormCreate(const std::string& configPath) {
-    ui_.setupUi(this);
-    // Only where the system has the newer UI font.
-    if (Platform().IsVistaOrLater()) {
-        UseSystemUiFont(*this);
-    }
-    ui_.XPPageControl->setCurrentWidget(ui_.tsBasics);
     sessionEnding_ = false;
     settingsShown_ = false;
 
@@ -58,19 +53,31 @@ void TMainWin::FormCreate(const std::string& configPath) {
     // message sink, never thrown.
     core_ = std::make_unique<TAppCore>(configPath, std::make_shared<QtGuiInvoker>(this), *this);
     timerStartupDelay_.setInterval(Config().StartupDelay * 1000);
-    FillIniFileLine();
-    const std::string version = ExeVersionText();
-    ui_.labMyVersion->setText(QString::fromStdString(version));
-    ui_.labProgName->setText(ui_.labProgName->text() + QStringLiteral(" V.") +
-                             QString::fromStdString(version));
     const int build =
         qApp->property("internalBuild").isValid() ? qApp->property("internalBuild").toInt() : 8;
-    core_->SetUserAgent(version, build);
+    core_->SetUserAgent(ExeVersionText(), build);
 
     CreateTray();
-    ConnectSettingControls();
     ApplySettings();
     timerStartupDelay_.start();
+}
+
+TMainWinUi& TMainWin::Ui() {
+    if (pagesBuilt_) {
+        return ui_;
+    }
+    // Made when first needed: the program mostly only sits in the tray.
+    pagesBuilt_ = true;
+    ui_.setupUi(this);
+    if (Platform().IsVistaOrLater()) {
+        UseSystemUiFont(*this);
+    }
+    ui_.XPPageControl->setCurrentWidget(ui_.tsBasics);
+    FillIniFileLine();
+    const QString version = QString::fromStdString(ExeVersionText());
+    ui_.labMyVersion->setText(version);
+    ui_.labProgName->setText(ui_.labProgName->text() + QStringLiteral(" V.") + version);
+    ConnectSettingControls();
     // Labels with a font of their own follow the adapted system font.
     if (Platform().IsVistaOrLater()) {
         FollowUiFont(*ui_.cbShowBalloon,
@@ -79,6 +86,15 @@ void TMainWin::FormCreate(const std::string& configPath) {
                       ui_.labBalloonReg, ui_.labUpdLink},
                      ui_.labProgName);
     }
+    ResetConfigUIElements();
+    ShowCheckCounts();
+    ui_.btnCheck->setEnabled(!core_->DranCheckRunning());
+    ui_.btnUpdateCheck->setEnabled(!core_->UpdateCheckRunning());
+    if (lastUpdate_) {
+        FillUpdatePage(ui_, *lastUpdate_);
+        lastUpdate_.reset();
+    }
+    return ui_;
 }
 
 void TMainWin::FillIniFileLine() {
@@ -89,7 +105,6 @@ void TMainWin::timerStartupDelayTimer() {
     timerStartupDelay_.stop();
     if (Config().FirstRun) {
         Config().FirstRun = false;
-        ResetConfigUIElements();
         ShowSettingsWindow();
     } else if (Config().StartupCheck) {
         CheckForUpdate();
@@ -103,6 +118,7 @@ void TMainWin::timerStartupDelayTimer() {
 }
 
 void TMainWin::ShowSettingsWindow() {
+    Ui();
     if (!settingsShown_) {
         ApplySettings();
     }

@@ -9,12 +9,14 @@
 #include "ui/SettingsPages.h"
 #include "ui/Timers.h"
 #include "ui/TrayPresenter.h"
+#include "update/VersionList.h"
 
 #include <QDialog>
 #include <QLocale>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -117,7 +119,8 @@ public:
     void ShowUpdateResult(const rUpdateResult& result) override;
 
     // --- what tests and the tray read ------------------------------------------------
-    TMainWinUi& Ui() { return ui_; }
+    // The pages, made when first asked for.
+    TMainWinUi& Ui();
     TAppCore& Core() { return *core_; }
     tConfig& Config() const { return core_->Config(); }
     THttpClient& HttpClient() { return core_->HttpClient(); }
@@ -132,7 +135,6 @@ public:
     int CallErrors() const { return core_->Cycle().CallErrors(); }
     bool LastCheckFailed() const { return core_->Tray().LastCheckFailed(); }
     bool SessionEnding() const { return sessionEnding_; }
-    bool SettingsShown() const { return settingsShown_; }
     bool ClientConfigPending() const { return core_->ClientConfigPending(); }
     QTimer& TimerStartupDelay() { return timerStartupDelay_; }
     QTimer& TimerCheck() { return timerCheck_; }
@@ -160,6 +162,8 @@ private:
     void FormCreate(const std::string& configPath);
     // Shows the core's tray state: light, tip, blinking.
     void ShowTrayState();
+    // The counters and the last result on the made pages.
+    void ShowCheckCounts();
     void CreateTray();
     void ConnectSettingControls();
     void FillIniFileLine();
@@ -171,6 +175,9 @@ private:
     void ReportErrors(const std::function<void()>& fn);
 
     TMainWinUi ui_;
+    bool pagesBuilt_ = false;
+    QString lastResultLine_;
+    std::optional<rUpdateResult> lastUpdate_; // arrived before the pages were made
     std::unique_ptr<TAppCore> core_;
 
     QMenu* popupMenu_ = nullptr;

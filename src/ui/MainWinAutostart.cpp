@@ -34,7 +34,7 @@ void TMainWin::labColorDepthClick() {
     // changed, and nothing is stored before the settings are applied.
     const std::optional<bool> full = AskFullColorDepth(this);
     if (full) {
-        (*full ? ui_.rbTrayIconStandard : ui_.rbTrayIcon16Cols)->setChecked(true);
+        (*full ? Ui().rbTrayIconStandard : Ui().rbTrayIcon16Cols)->setChecked(true);
     }
 }
 

@@ -15,7 +15,7 @@ namespace vexrem {
 
 void TMainWin::CheckDranbin(bool forced) {
     // A request while a check runs is dropped, not queued.
-    if (core_->CheckDranbin(forced)) {
+    if (core_->CheckDranbin(forced) && pagesBuilt_) {
         ui_.btnCheck->setEnabled(false);
     }
 }
@@ -35,7 +35,9 @@ void TMainWin::timerCheckTimer() {
 }
 
 void TMainWin::HandleDranbinInfo(const rDranbinInfo& info, bool forced) {
-    ui_.btnCheck->setEnabled(false);
+    if (pagesBuilt_) {
+        ui_.btnCheck->setEnabled(false);
+    }
     const CheckOutcome outcome = core_->HandleResult(info, forced, notifier_.Snooze().isActive());
     if (outcome.lastResult) {
         SetLastResult(*outcome.lastResult);
@@ -47,9 +49,21 @@ void TMainWin::HandleDranbinInfo(const rDranbinInfo& info, bool forced) {
                         NeutralizeBidi(QString::fromLocal8Bit(info.Text)) + QStringLiteral("\""),
                     nullptr);
     }
-    ui_.labCallsValue->setText(QString::number(Calls()));
-    ui_.labCallErrorsValue->setText(QString::number(CallErrors()));
-    ui_.btnCheck->setEnabled(true);
+    ShowCheckCounts();
+    if (pagesBuilt_) {
+        ui_.btnCheck->setEnabled(true);
+    }
+}
+
+void TMainWin::ShowCheckCounts() {
+    // Nothing is shown before the first result.
+    if (pagesBuilt_ && Calls() > 0) {
+        ui_.labCallsValue->setText(QString::number(Calls()));
+        ui_.labCallErrorsValue->setText(QString::number(CallErrors()));
+    }
+    if (pagesBuilt_ && !lastResultLine_.isEmpty()) {
+        ui_.labLastResultValue->setText(lastResultLine_);
+    }
 }
 
 void TMainWin::ShowDranbinState(const CheckOutcome& outcome, int n) {
@@ -65,14 +79,17 @@ void TMainWin::ShowDranbinState(const CheckOutcome& outcome, int n) {
 void TMainWin::SetLastResult(const std::string& s) {
     const QLocale locale;
     const QString time = locale.toString(QTime::currentTime(), TimeOfDayFormat(locale));
-    ui_.labLastResultValue->setText(QStringLiteral("[") + time + QStringLiteral("] ") +
-                                    NeutralizeBidi(QString::fromLocal8Bit(s)));
+    lastResultLine_ = QStringLiteral("[") + time + QStringLiteral("] ") +
+                      NeutralizeBidi(QString::fromLocal8Bit(s));
+    ShowCheckCounts();
 }
 
 void TMainWin::SetActive(bool on) {
     const bool wasActive = Config().Active;
     Config().Active = on;
-    ui_.cbActive->setChecked(on);
+    if (pagesBuilt_) {
+        ui_.cbActive->setChecked(on);
+    }
     if (!on) {
         core_->Tray().SetLight(TrayLight::Dark);
         core_->Tray().SetTip("Inaktiv");

@@ -51,6 +51,9 @@ void TMainWin::ConnectSettingControls() {
 }
 
 void TMainWin::ResetConfigUIElements() {
+    if (!pagesBuilt_) {
+        return; // done when they are made
+    }
     SettingsToControls(Config(), ui_);
     ui_.labBalloonReg->setText(BalloonTipsEnabled()
                                    ? QStringLiteral("(Balloontips sind enabled)")
@@ -59,10 +62,14 @@ void TMainWin::ResetConfigUIElements() {
 }
 
 bool TMainWin::SettingsDiffer() const {
+    if (!pagesBuilt_) {
+        return false;
+    }
     return ControlsDiffer(ui_, Config());
 }
 
 void TMainWin::ControlsToSettings() {
+    Ui();
     ui_.leUserName->setText(ui_.leUserName->text().trimmed());
     if (SpinValue(ui_.seIntervall) < 20) {
         ui_.seIntervall->setValue(20);
@@ -72,7 +79,7 @@ void TMainWin::ControlsToSettings() {
 
 void TMainWin::HandleSettingChange(QObject* sender) {
     Q_UNUSED(sender);
-    ui_.btnSetConfig->setEnabled(SettingsDiffer());
+    Ui().btnSetConfig->setEnabled(SettingsDiffer());
 }
 
 void TMainWin::btnSetConfigClick(QObject* sender) {
@@ -137,7 +144,7 @@ void TMainWin::labAutostartClick() {
 }
 
 void TMainWin::imgHelpZavazuzezaClick() {
-    const std::optional<bool> choice = ShowZavazuzezaHelp(this, ui_.cbZavazuzeza->isChecked());
+    const std::optional<bool> choice = ShowZavazuzezaHelp(this, Ui().cbZavazuzeza->isChecked());
     if (choice.has_value() && *choice != ui_.cbZavazuzeza->isChecked()) {
         ui_.cbZavazuzeza->setChecked(*choice); // counts as a change via its handler
     }

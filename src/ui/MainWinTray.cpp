@@ -85,7 +85,7 @@ void TMainWin::timerErrorIconTimer() {
 }
 
 void TMainWin::cbBlinkOnErrorClick(QObject* sender) {
-    const bool on = ui_.cbBlinkOnError->isChecked();
+    const bool on = Ui().cbBlinkOnError->isChecked();
     ui_.imageIconError->setVisible(on);
     SetTimer(timerErrorIconTest_, on, ui_.tbBlinkSpeed->value());
     if (sender != nullptr) {
@@ -94,12 +94,12 @@ void TMainWin::cbBlinkOnErrorClick(QObject* sender) {
 }
 
 void TMainWin::tbBlinkSpeedChange() {
-    SetTimerInterval(timerErrorIconTest_, ui_.tbBlinkSpeed->value());
+    SetTimerInterval(timerErrorIconTest_, Ui().tbBlinkSpeed->value());
     HandleSettingChange(ui_.tbBlinkSpeed);
 }
 
 void TMainWin::timerErrorIconTestTimer() {
-    const TrayImageSet& set = tray_->ImageSet(ui_.rbTrayIcon16Cols->isChecked());
+    const TrayImageSet& set = tray_->ImageSet(Ui().rbTrayIcon16Cols->isChecked());
     const TrayLight light = testBlink_.Tick(ui_.rbIconModeNormal->isChecked());
     ui_.imageIconError->setPixmap(set.Pixmap(static_cast<int>(light), 16));
 }

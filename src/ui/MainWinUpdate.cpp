@@ -2,6 +2,7 @@
 #include "status/GameLinks.h"
 #include "ui/MainWin.h"
 #include "ui/UpdatePage.h"
+#include "update/VersionList.h"
 
 #include <QPushButton>
 #include <QTabWidget>
@@ -11,7 +12,7 @@ namespace vexrem {
 void TMainWin::CheckForUpdate() {
     // Only one update check at a time; a request meanwhile changes nothing.
     // The result (on this thread) enables the button again.
-    if (core_->CheckForUpdate()) {
+    if (core_->CheckForUpdate() && pagesBuilt_) {
         ui_.btnUpdateCheck->setEnabled(false);
     }
 }
@@ -21,7 +22,12 @@ void TMainWin::btnUpdateCheckClick() {
 }
 
 void TMainWin::ShowUpdateResult(const rUpdateResult& result) {
-    if (FillUpdatePage(ui_, result)) {
+    // A page not made yet shows the result when it is.
+    if (!pagesBuilt_ && !(result.Received && result.HasEntries && !result.Versions.empty())) {
+        lastUpdate_ = result;
+        return;
+    }
+    if (FillUpdatePage(Ui(), result)) {
         ShowSettingsWindow();
         ui_.XPPageControl->setCurrentWidget(ui_.tsUpdate);
     }

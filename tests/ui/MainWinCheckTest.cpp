@@ -30,6 +30,7 @@ TEST_F(MainWinTest, StartsHiddenAndChecksAfterTheStartupDelay) {
     server.SetDefault(FakeResponse::Ok(StatusPage(2)));
     Start();
     EXPECT_FALSE(win->isVisible());
+    EXPECT_EQ(win->findChild<QTabWidget*>(), nullptr); // the pages come when first needed
     EXPECT_EQ(win->TrayIndex(), TrayImageDark);
     EXPECT_EQ(win->TrayTip(), "Bei keinem Spiel dran.");
     EXPECT_EQ(win->TimerStartupDelay().interval(), 1000);

@@ -3,21 +3,13 @@
 
 #include "platform/Platform.h"
 #include "status/GameLinks.h"
-#include "ui/BalloonNotifier.h"
-#include "ui/IniFileLine.h"
 #include "ui/MessageBox.h"
-#include "ui/PlainText.h"
+#include "ui/PagesSetup.h"
 #include "ui/QtGuiInvoker.h"
-#include "ui/SystemUiFont.h"
 #include "ui/UpdatePage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QSystemTrayIcon>
-#include <QTabWidget>
 #include <QThread>
 
 namespace vexrem {
@@ -68,24 +60,8 @@ TMainWinUi& TMainWin::Ui() {
     }
     // Made when first needed: the program mostly only sits in the tray.
     pagesBuilt_ = true;
-    ui_.setupUi(this);
-    if (Platform().IsVistaOrLater()) {
-        UseSystemUiFont(*this);
-    }
-    ui_.XPPageControl->setCurrentWidget(ui_.tsBasics);
-    FillIniFileLine();
-    const QString version = QString::fromStdString(ExeVersionText());
-    ui_.labMyVersion->setText(version);
-    ui_.labProgName->setText(ui_.labProgName->text() + QStringLiteral(" V.") + version);
+    SetUpPages(ui_, this, Config().Filename(), Config().SectionName());
     ConnectSettingControls();
-    // Labels with a font of their own follow the adapted system font.
-    if (Platform().IsVistaOrLater()) {
-        FollowUiFont(*ui_.cbShowBalloon,
-                     {ui_.labAutostart, ui_.labColorDepth, ui_.labLinkVexelfeld,
-                      ui_.labLinkVexelReminder, ui_.labLinkPim, ui_.labLinkEclipsePlugin,
-                      ui_.labBalloonReg, ui_.labUpdLink},
-                     ui_.labProgName);
-    }
     ResetConfigUIElements();
     ShowCheckCounts();
     ui_.btnCheck->setEnabled(!core_->DranCheckRunning());
@@ -95,10 +71,6 @@ TMainWinUi& TMainWin::Ui() {
         lastUpdate_.reset();
     }
     return ui_;
-}
-
-void TMainWin::FillIniFileLine() {
-    ShowIniFileLine(*ui_.labFilename, Config().Filename(), Config().SectionName());
 }
 
 void TMainWin::timerStartupDelayTimer() {

@@ -166,7 +166,6 @@ private:
     void ShowCheckCounts();
     void CreateTray();
     void ConnectSettingControls();
-    void FillIniFileLine();
     void SetTrayIndex(int index);
     void ConfigureHttpClient();
     void TryConfigureHttpClient();

@@ -1,10 +1,7 @@
 // Autostart entry and the colour-depth advice, asked from the settings window.
 #include "ui/MainWin.h"
 
-#include "core/Autostart.h"
 #include "ui/Questions.h"
-
-#include <QRadioButton>
 
 namespace vexrem {
 

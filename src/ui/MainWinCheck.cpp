@@ -3,12 +3,7 @@
 #include "ui/MessageBox.h"
 #include "ui/PlainText.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QLabel>
 #include <QLocale>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTime>
 
 namespace vexrem {

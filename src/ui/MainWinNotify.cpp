@@ -4,8 +4,6 @@
 #include "ui/BalloonNotifier.h"
 #include "ui/MainWin.h"
 
-#include <QSystemTrayIcon>
-
 namespace vexrem {
 
 void TMainWin::ShowDranBalloon(int gameCount) {

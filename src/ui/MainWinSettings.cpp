@@ -1,21 +1,11 @@
 // The settings window: filling the controls, comparing, applying, closing.
-#include "config/Config.h"
 #include "status/GameLinks.h"
-#include "ui/BalloonNotifier.h"
 #include "ui/LinkDialogs.h"
-#include "ui/LinkLabel.h"
 #include "ui/MainWin.h"
 #include "ui/Questions.h"
 #include "ui/SettingBindings.h"
 
-#include <QCheckBox>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
-#include <QSpinBox>
 
 namespace vexrem {
 
@@ -43,8 +33,6 @@ void TMainWin::ConnectSettingControls() {
         {ui_.labLinkPim, AboutLink::Pim},
         {ui_.labLinkEclipsePlugin, AboutLink::EclipsePlugin}};
     for (const auto& [label, link] : links) {
-        label->setText(QString::fromLocal8Bit(AboutLinkCaption(link)));
-        label->setToolTip(QString::fromLocal8Bit(AboutLinkHint(link)));
         connect(label, &ClickableLabel::clicked, this,
                 [this, l = link] { AboutLinkClick(static_cast<int>(l)); });
     }

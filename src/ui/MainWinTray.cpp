@@ -5,15 +5,8 @@
 #include "ui/TrayPresenter.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCheckBox>
 #include <QFont>
-#include <QLabel>
 #include <QMenu>
-#include <QRadioButton>
-#include <QSlider>
-#include <QSystemTrayIcon>
-#include <QTimer>
 
 namespace vexrem {
 

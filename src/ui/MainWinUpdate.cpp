@@ -4,9 +4,6 @@
 #include "ui/UpdatePage.h"
 #include "update/VersionList.h"
 
-#include <QPushButton>
-#include <QTabWidget>
-
 namespace vexrem {
 
 void TMainWin::CheckForUpdate() {

@@ -175,6 +175,49 @@ bool IsValidIpv6(std::string_view host) {
     return !ec;
 }
 
+// Host and port of url from authority: the reason it is refused, or "" when
+// it is fine.
+std::string ParseAuthority(std::string_view authority, Url& url) {
+    std::string_view portText;
+    bool validHost = false;
+    if (!authority.empty() && authority[0] == '[') {
+        std::size_t close = authority.find(']');
+        if (close == std::string_view::npos) {
+            return "Rechnername " + Quoted(authority) + " ungültig";
+        }
+        url.host = std::string(authority.substr(1, close - 1));
+        validHost = IsValidIpv6(url.host);
+        std::string_view after = authority.substr(close + 1);
+        if (!after.empty()) {
+            if (after[0] != ':') {
+                return "Rechnername " + Quoted(authority) + " ungültig";
+            }
+            portText = after.substr(1);
+        }
+    } else {
+        std::size_t colon = authority.find(':');
+        url.host = std::string(authority.substr(0, colon));
+        validHost = IsValidHost(url.host);
+        if (colon != std::string_view::npos) {
+            portText = authority.substr(colon + 1);
+        }
+    }
+    if (url.host.empty()) {
+        return "Rechnername fehlt";
+    }
+    if (!validHost) {
+        return "Rechnername " + Quoted(url.host) + " ungültig";
+    }
+    if (!portText.empty()) {
+        auto port = ParsePort(portText);
+        if (!port) {
+            return "Port " + Quoted(portText) + " ungültig";
+        }
+        url.port = *port;
+    }
+    return {};
+}
+
 // why, when given, receives the reason a URL is refused, where there is more
 // to say than that it is not an http URL.
 std::optional<Url> ParseHttpUrl(std::string_view text, std::string* why = nullptr) {
@@ -207,42 +250,8 @@ std::optional<Url> ParseHttpUrl(std::string_view text, std::string* why = nullpt
     if (authority.find('@') != std::string_view::npos) {
         return std::nullopt; // credentials in the address are not supported
     }
-    std::string_view portText;
-    bool validHost = false;
-    if (!authority.empty() && authority[0] == '[') {
-        std::size_t close = authority.find(']');
-        if (close == std::string_view::npos) {
-            return refuse("Rechnername " + Quoted(authority) + " ungültig");
-        }
-        url.host = std::string(authority.substr(1, close - 1));
-        validHost = IsValidIpv6(url.host);
-        std::string_view after = authority.substr(close + 1);
-        if (!after.empty()) {
-            if (after[0] != ':') {
-                return refuse("Rechnername " + Quoted(authority) + " ungültig");
-            }
-            portText = after.substr(1);
-        }
-    } else {
-        std::size_t colon = authority.find(':');
-        url.host = std::string(authority.substr(0, colon));
-        validHost = IsValidHost(url.host);
-        if (colon != std::string_view::npos) {
-            portText = authority.substr(colon + 1);
-        }
-    }
-    if (url.host.empty()) {
-        return refuse("Rechnername fehlt");
-    }
-    if (!validHost) {
-        return refuse("Rechnername " + Quoted(url.host) + " ungültig");
-    }
-    if (!portText.empty()) {
-        auto port = ParsePort(portText);
-        if (!port) {
-            return refuse("Port " + Quoted(portText) + " ungültig");
-        }
-        url.port = *port;
+    if (std::string reason = ParseAuthority(authority, url); !reason.empty()) {
+        return refuse(std::move(reason));
     }
     std::string target;
     for (char c : url.target) {

@@ -29,10 +29,6 @@ public:
     void AddRef() noexcept { ++refCount_; }
     void Release() noexcept;
 
-    // Called by TRef::Dispose while it holds an extra reference; no class of
-    // the component needs it, but it is the hook for those that would.
-    virtual void BeforeRelease() {}
-
 protected:
     // Protected: a counted object lives on the heap, created by MakeRef.
     virtual ~TRefObject() = default;
@@ -45,7 +41,6 @@ private:
 //   TRef<T> r(obj) / MakeRef<T>(...)  set: take a reference to a new object
 //   r = other / r.Assign(p)           assign: take the new, drop the old; same object: no-op
 //   r.Clear()                         drop the reference and empty the variable
-//   r.Dispose()                       BeforeRelease under an extra reference, then Clear
 template <class T> class TRef {
 public:
     TRef() noexcept = default;
@@ -91,14 +86,6 @@ public:
         T* old = std::exchange(p_, nullptr);
         if (old)
             old->Release();
-    }
-
-    void Dispose() {
-        if (!p_)
-            return;
-        TRef keep(p_);
-        p_->BeforeRelease();
-        Clear();
     }
 
     // Gives up the reference without dropping it (used for moves).

@@ -11,9 +11,6 @@ namespace {
 struct Probe final : TRefObject {
     explicit Probe(std::vector<std::string>* log, std::string name = "p")
         : log_(log), name_(std::move(name)) {}
-    void BeforeRelease() override {
-        log_->push_back(name_ + ":before@" + std::to_string(RefCount()));
-    }
     TRef<Probe> next; // lets a test build long chains
 
 private:
@@ -63,18 +60,15 @@ TEST(RefCounting, AssignTakesNewBeforeDroppingOldOwnerOfIt) {
     EXPECT_EQ(log, (std::vector<std::string>{"owner:destroy@1"}));
 }
 
-TEST(RefCounting, DisposeCallsHookUnderExtraReferenceThenDrops) {
+TEST(RefCounting, ClearDropsOnlyItsOwnReference) {
     std::vector<std::string> log;
-    TRef<Probe> r = MakeRef<Probe>(&log);
-    r.Dispose();
-    EXPECT_FALSE(r);
-    EXPECT_EQ(log, (std::vector<std::string>{"p:before@2", "p:destroy@1"}));
-
-    log.clear();
     TRef<Probe> kept = MakeRef<Probe>(&log);
     TRef<Probe> other = kept;
-    other.Dispose(); // another reference remains: hook only
-    EXPECT_EQ(log, (std::vector<std::string>{"p:before@3"}));
+    other.Clear(); // another reference remains: nothing destroyed
+    EXPECT_FALSE(other);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(kept->RefCount(), 1);
+    other.Clear(); // already empty: no change
     EXPECT_EQ(kept->RefCount(), 1);
 }
 

@@ -51,9 +51,10 @@ protected:
         workers.JoinAll();
     }
 
-    void Start(const std::string& user, bool forced = false) {
+    // Through the fixture's client unless another is given.
+    void Start(const std::string& user, bool forced = false, THttpClient* via = nullptr) {
         StartDranCheck(
-            user, client, forced,
+            user, via != nullptr ? *via : client, forced,
             [this](const rDranbinInfo& info, bool f) {
                 deliveries.push_back(
                     {info, f, DranCheckRunning.load(), std::this_thread::get_id()});
@@ -70,8 +71,8 @@ protected:
         return !DranCheckRunning;
     }
 
-    rDranbinInfo Check(const std::string& user) {
-        Start(user);
+    rDranbinInfo Check(const std::string& user, THttpClient* via = nullptr) {
+        Start(user, false, via);
         EXPECT_TRUE(RunUntilIdle());
         EXPECT_EQ(deliveries.size(), 1u);
         return deliveries.empty() ? rDranbinInfo{} : deliveries.back().info;
@@ -179,10 +180,14 @@ TEST_F(DranCheckTest, SilentServerEndsInATimeFailure) {
     FakeResponse hang;
     hang.hang = true;
     server.Enqueue(hang);
-    client.SetRequestTimeout(200ms);
-    const rDranbinInfo info = Check("tester");
+    HttpLimits limits;
+    limits.requestTimeout = 200ms;
+    THttpClient quick(limits);
+    const rDranbinInfo info = Check("tester", &quick);
     EXPECT_TRUE(info.Error);
     EXPECT_EQ(info.Text.rfind("Zeitlimit der Anfrage", 0), 0u) << info.Text;
+    quick.Cancel(); // the worker must not outlive the client, even when the check hung
+    workers.JoinAll();
 }
 
 TEST_F(DranCheckTest, FailingHandlerStillEndsTheCheck) {

@@ -2,6 +2,8 @@
 // so everything else sees only HttpClient.h.
 #include "net/HttpClient.h"
 
+#include "platform/StringUtil.h"
+
 #include <boost/asio/connect.hpp>
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
@@ -85,19 +87,13 @@ std::optional<unsigned short> ParsePort(std::string_view s) {
     return static_cast<unsigned short>(v);
 }
 
-std::string Hex(char c) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    const auto b = static_cast<unsigned char>(c);
-    return {digits[b >> 4], digits[b & 15]};
-}
-
 // For failure texts: control bytes written out, and no endless value.
 std::string Quoted(std::string_view s) {
     std::string out = "\"";
     constexpr std::size_t kMaxShown = 200;
     for (char c : s.substr(0, kMaxShown)) {
         if (IsControl(c)) {
-            out += "\\x" + Hex(c);
+            out += "\\x" + HexByte(c);
         } else {
             out += c;
         }
@@ -252,7 +248,7 @@ std::optional<Url> ParseHttpUrl(std::string_view text, std::string* why = nullpt
         }
         // The request line is ASCII; servers do send raw UTF-8 in a Location.
         if (static_cast<unsigned char>(c) >= 128) {
-            target += '%' + Hex(c);
+            target += '%' + HexByte(c);
         } else {
             target += c;
         }

@@ -157,6 +157,9 @@ std::unique_ptr<IPlatform> MakeNativePlatform();
 // Version of the running program: four numbers joined by dots.
 std::string ExeVersionText();
 
+// True for a character that ends a folder part: the separator, and on
+// Windows also "/" and the ":" after a drive letter.
+bool IsPathDelimiter(char c);
 // Folder part of a path including the final separator ("" when there is none).
 std::string ExtractFilePath(const std::string& path);
 // File name part of a path.

@@ -154,6 +154,9 @@ private:
 // The native implementation for this OS (a fresh instance; tests derive from it).
 std::unique_ptr<IPlatform> MakeNativePlatform();
 
+// The program's name as users and the system see it.
+inline constexpr const char* kProgramName = "VexelReminder";
+
 // Version of the running program: four numbers joined by dots.
 std::string ExeVersionText();
 

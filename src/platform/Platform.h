@@ -1,8 +1,8 @@
 #pragma once
 // The operating system's services as this program uses them. One interface,
 // one implementation per OS (posix/, win32/). The names and semantics follow
-// the Windows services the program was first written against; the POSIX
-// implementation maps each to its native counterpart.
+// the Windows services, so the Windows build is a thin layer over them; the
+// POSIX implementation maps each to its native counterpart.
 //
 // Everything reaches the OS through Platform(), so tests can swap in a
 // subclass (temp folders as special folders, a recording shell, a fixed user

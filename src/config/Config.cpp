@@ -12,7 +12,7 @@ namespace vexrem {
 namespace {
 
 const std::string IniFileName = "vexrem.ini";
-const std::string IniFolderName = "VexelReminder";
+const std::string IniFolderName = kProgramName;
 // Section of a settings file of the old layout, next to the executable.
 const std::string OldLayoutSection = "VexelReminder";
 const std::string FolderErrorText = "Fehler beim Schreiben der Config-Datei in ";
@@ -55,7 +55,7 @@ ConfigSettings::ConfigSettings() {
 }
 
 bool ReducedColorsByDefault() {
-    return NotNativeEnvironment && DetectedEnvironment == EnvironmentKind::WINE;
+    return DetectedWine();
 }
 
 tConfig::tConfig(const std::string& configPath) {

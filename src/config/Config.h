@@ -4,6 +4,7 @@
 // before the next SaveToIni. Used from the GUI thread only.
 
 #include "config/IniFile.h"
+#include "platform/Platform.h"
 #include "platform/VMDetection.h"
 
 #include <functional>
@@ -109,7 +110,7 @@ inline constexpr SettingEntry SettingsTable[] = {
     {"StartupCheck", FlagSetting{&ConfigSettings::StartupCheck, FlagOff}},
     {"StartupDelay", IntegerSetting{&ConfigSettings::StartupDelay, 5, 1, 60}},
     {"ShowPopup", FlagSetting{&ConfigSettings::ShowPopup, FlagOff}},
-    {"PopupCaption", TextSetting{&ConfigSettings::PopupCaption, "VexelReminder"}},
+    {"PopupCaption", TextSetting{&ConfigSettings::PopupCaption, kProgramName}},
     {"PopupMessage", TextSetting{&ConfigSettings::PopupMessage, "Du bist bei %d Spiel(en) dran!"}},
     {"HindaText", TextSetting{&ConfigSettings::HindaText, "Hin da!"}},
     {"UseProxy", FlagSetting{&ConfigSettings::UseProxy, FlagOff}},

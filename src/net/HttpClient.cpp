@@ -2,6 +2,8 @@
 // so everything else sees only HttpClient.h.
 #include "net/HttpClient.h"
 
+#include "platform/StringUtil.h"
+
 #include <boost/asio/connect.hpp>
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
@@ -85,19 +87,13 @@ std::optional<unsigned short> ParsePort(std::string_view s) {
     return static_cast<unsigned short>(v);
 }
 
-std::string Hex(char c) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    const auto b = static_cast<unsigned char>(c);
-    return {digits[b >> 4], digits[b & 15]};
-}
-
 // For failure texts: control bytes written out, and no endless value.
 std::string Quoted(std::string_view s) {
     std::string out = "\"";
     constexpr std::size_t kMaxShown = 200;
     for (char c : s.substr(0, kMaxShown)) {
         if (IsControl(c)) {
-            out += "\\x" + Hex(c);
+            out += "\\x" + HexByte(c);
         } else {
             out += c;
         }
@@ -261,7 +257,7 @@ std::optional<Url> ParseHttpUrl(std::string_view text, std::string* why = nullpt
         }
         // The request line is ASCII; servers do send raw UTF-8 in a Location.
         if (static_cast<unsigned char>(c) >= 128) {
-            target += '%' + Hex(c);
+            target += '%' + HexByte(c);
         } else {
             target += c;
         }
@@ -434,12 +430,8 @@ struct Lookup {
 
 struct Settings {
     std::string agent = kHttpUserAgentFormat;
-    std::string accept = kHttpAccept;
-    std::string pragma = kHttpPragma;
     HttpProxy proxy;
-    std::chrono::milliseconds connectTimeout = THttpClient::kDefaultConnectTimeout;
-    std::chrono::milliseconds requestTimeout = THttpClient::kDefaultRequestTimeout;
-    std::size_t maxBody = THttpClient::kDefaultMaxBodySize;
+    HttpLimits limits;
 };
 
 struct Response {
@@ -477,8 +469,8 @@ public:
     }
 
     void StartDeadline() {
-        if (settings_.requestTimeout.count() > 0) {
-            requestDeadline_ = Clock::now() + settings_.requestTimeout;
+        if (settings_.limits.requestTimeout.count() > 0) {
+            requestDeadline_ = Clock::now() + settings_.limits.requestTimeout;
         }
     }
 
@@ -544,10 +536,10 @@ private:
         switch (stop_) {
         case Stop::ConnectTimeout:
             throw HttpError("Zeitlimit des Verbindungsaufbaus zu " + peer_ + " (" +
-                            DurationText(settings_.connectTimeout) + ") erreicht");
+                            DurationText(settings_.limits.connectTimeout) + ") erreicht");
         case Stop::RequestTimeout:
             throw HttpError("Zeitlimit der Anfrage an " + peer_ + " (" +
-                            DurationText(settings_.requestTimeout) + ") erreicht");
+                            DurationText(settings_.limits.requestTimeout) + ") erreicht");
         case Stop::Closed:
             throw HttpError("Verbindung zu " + peer_ + " wurde geschlossen");
         case Stop::Cancelled:
@@ -609,8 +601,8 @@ private:
         CheckStopped();
         // The time limit of the connection covers finding the host too.
         connecting_ = true;
-        connectDeadline_ = settings_.connectTimeout.count() > 0
-                               ? Clock::now() + settings_.connectTimeout
+        connectDeadline_ = settings_.limits.connectTimeout.count() > 0
+                               ? Clock::now() + settings_.limits.connectTimeout
                                : Clock::time_point::max();
         const std::vector<tcp::endpoint> endpoints = Resolve(host, port);
         bool done = false;
@@ -642,7 +634,7 @@ private:
     Response Receive() {
         http::response_parser<http::string_body> parser;
         parser.header_limit(kHeaderLimit);
-        parser.body_limit(settings_.maxBody);
+        parser.body_limit(settings_.limits.maxBodySize);
         beast::flat_buffer buffer(kReadBufferLimit);
         bool done = false;
         error_code result;
@@ -655,7 +647,8 @@ private:
         });
         Wait(done);
         if (!result && stop_ == Stop::None) {
-            if (auto length = parser.content_length(); length && *length > settings_.maxBody) {
+            if (auto length = parser.content_length();
+                length && *length > settings_.limits.maxBodySize) {
                 result = http::error::body_limit;
             } else if (!parser.is_done()) {
                 done = false;
@@ -672,7 +665,7 @@ private:
         if (result) {
             if (result == http::error::body_limit) {
                 throw HttpError("Antwort von " + peer_ + " zu lang (Grenze " +
-                                std::to_string(settings_.maxBody) + " Bytes)");
+                                std::to_string(settings_.limits.maxBodySize) + " Bytes)");
             }
             if (result == http::error::buffer_overflow || result == http::error::header_limit) {
                 throw HttpError("Antwort von " + peer_ + " zu lang (Grenze " +
@@ -728,10 +721,10 @@ std::string Reason(const std::string& why) {
 
 std::string BuildRequest(const Settings& s, const Url& url, bool viaProxy, bool withAuth) {
     std::string r = "GET " + (viaProxy ? AbsoluteUrl(url) : url.target) + " HTTP/1.0\r\n";
-    r += "Accept: " + s.accept + "\r\n";
+    r += std::string("Accept: ") + kHttpAccept + "\r\n";
     r += "User-Agent: " + s.agent + "\r\n";
     r += "Host: " + HostForHeader(url) + "\r\n";
-    r += "Pragma: " + s.pragma + "\r\n";
+    r += std::string("Pragma: ") + kHttpPragma + "\r\n";
     if (withAuth) {
         r += "Proxy-Authorization: Basic " +
              Base64Encode(s.proxy.username + ":" + s.proxy.password) + "\r\n";
@@ -781,27 +774,14 @@ struct THttpClient::Impl {
     std::atomic<bool> cancelled{false};
 };
 
-THttpClient::THttpClient() : impl_(std::make_unique<Impl>()) {}
+THttpClient::THttpClient(const HttpLimits& limits) : impl_(std::make_unique<Impl>()) {
+    impl_->settings.limits = limits;
+}
 THttpClient::~THttpClient() = default;
 
 void THttpClient::SetUserAgent(const std::string& agent) {
     std::lock_guard lock(impl_->mutex);
     impl_->settings.agent = agent;
-}
-
-std::string THttpClient::UserAgent() const {
-    std::lock_guard lock(impl_->mutex);
-    return impl_->settings.agent;
-}
-
-void THttpClient::SetAccept(const std::string& accept) {
-    std::lock_guard lock(impl_->mutex);
-    impl_->settings.accept = accept;
-}
-
-void THttpClient::SetPragma(const std::string& pragma) {
-    std::lock_guard lock(impl_->mutex);
-    impl_->settings.pragma = pragma;
 }
 
 void THttpClient::SetProxy(const HttpProxy& proxy) {
@@ -812,41 +792,6 @@ void THttpClient::SetProxy(const HttpProxy& proxy) {
 HttpProxy THttpClient::Proxy() const {
     std::lock_guard lock(impl_->mutex);
     return impl_->settings.proxy;
-}
-
-void THttpClient::SetProxyHost(const std::string& host) {
-    std::lock_guard lock(impl_->mutex);
-    impl_->settings.proxy.host = host;
-}
-
-void THttpClient::SetProxyPort(const std::string& port) {
-    std::lock_guard lock(impl_->mutex);
-    impl_->settings.proxy.port = port;
-}
-
-void THttpClient::SetProxyUsername(const std::string& user) {
-    std::lock_guard lock(impl_->mutex);
-    impl_->settings.proxy.username = user;
-}
-
-void THttpClient::SetProxyPassword(const std::string& password) {
-    std::lock_guard lock(impl_->mutex);
-    impl_->settings.proxy.password = password;
-}
-
-void THttpClient::SetConnectTimeout(std::chrono::milliseconds limit) {
-    std::lock_guard lock(impl_->mutex);
-    impl_->settings.connectTimeout = limit;
-}
-
-void THttpClient::SetRequestTimeout(std::chrono::milliseconds limit) {
-    std::lock_guard lock(impl_->mutex);
-    impl_->settings.requestTimeout = limit;
-}
-
-void THttpClient::SetMaxBodySize(std::size_t bytes) {
-    std::lock_guard lock(impl_->mutex);
-    impl_->settings.maxBody = bytes;
 }
 
 void THttpClient::Close() {

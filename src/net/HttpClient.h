@@ -29,6 +29,16 @@ inline constexpr const char* kHttpPragma = "no-cache";
 inline constexpr const char* kHttpUserAgentFormat =
     "Mozilla/3.0 (compatible; dVexRem %s; internal %s)";
 
+// Limits that keep a dead or misbehaving server from holding a worker
+// forever: time to connect (finding the host included), time for the whole
+// GET (redirections included), and the largest body accepted. A time of 0
+// sets no limit.
+struct HttpLimits {
+    std::chrono::milliseconds connectTimeout{30000};
+    std::chrono::milliseconds requestTimeout{30000};
+    std::size_t maxBodySize = 16u * 1024u * 1024u;
+};
+
 struct HttpProxy {
     std::string host; // empty: no proxy
     std::string port = "80";
@@ -38,33 +48,15 @@ struct HttpProxy {
 
 class THttpClient {
 public:
-    THttpClient();
+    explicit THttpClient(const HttpLimits& limits = HttpLimits());
     ~THttpClient();
     THttpClient(const THttpClient&) = delete;
     THttpClient& operator=(const THttpClient&) = delete;
 
     // --- settings (thread-safe; take effect with the next request) ----------
     void SetUserAgent(const std::string& agent);
-    std::string UserAgent() const;
-    void SetAccept(const std::string& accept);
-    void SetPragma(const std::string& pragma);
-
     void SetProxy(const HttpProxy& proxy);
     HttpProxy Proxy() const;
-    void SetProxyHost(const std::string& host);
-    void SetProxyPort(const std::string& port);
-    void SetProxyUsername(const std::string& user);
-    void SetProxyPassword(const std::string& password);
-
-    // Limits that keep a dead or misbehaving server from holding a worker
-    // forever: time to connect (finding the host included), time for the
-    // whole GET (redirections included), and the largest body accepted.
-    void SetConnectTimeout(std::chrono::milliseconds limit);
-    void SetRequestTimeout(std::chrono::milliseconds limit);
-    void SetMaxBodySize(std::size_t bytes);
-    static constexpr std::chrono::milliseconds kDefaultConnectTimeout{30000};
-    static constexpr std::chrono::milliseconds kDefaultRequestTimeout{30000};
-    static constexpr std::size_t kDefaultMaxBodySize = 16u * 1024u * 1024u;
 
     // --- requests -------------------------------------------------------------
     // Blocking GET of an "http://" URL. Appends the body of the final response

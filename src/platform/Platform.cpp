@@ -23,15 +23,17 @@ ScopedPlatform::~ScopedPlatform() {
     g_override = previous_;
 }
 
-namespace {
-bool IsDelim(char c) {
-    return c == '/' || c == '\\' || c == ':';
+bool IsPathDelimiter(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == '/' || c == ':';
+#else
+    return c == PathDelim;
+#endif
 }
-} // namespace
 
 std::string ExtractFilePath(const std::string& path) {
     for (std::size_t i = path.size(); i > 0; --i) {
-        if (path[i - 1] == PathDelim || (PathDelim == '\\' && IsDelim(path[i - 1]))) {
+        if (IsPathDelimiter(path[i - 1])) {
             return path.substr(0, i);
         }
     }

@@ -1,8 +1,8 @@
 #pragma once
 // The operating system's services as this program uses them. One interface,
 // one implementation per OS (posix/, win32/). The names and semantics follow
-// the Windows services the program was first written against; the POSIX
-// implementation maps each to its native counterpart.
+// the Windows services, so the Windows build is a thin layer over them; the
+// POSIX implementation maps each to its native counterpart.
 //
 // Everything reaches the OS through Platform(), so tests can swap in a
 // subclass (temp folders as special folders, a recording shell, a fixed user
@@ -154,9 +154,15 @@ private:
 // The native implementation for this OS (a fresh instance; tests derive from it).
 std::unique_ptr<IPlatform> MakeNativePlatform();
 
+// The program's name as users and the system see it.
+inline constexpr const char* kProgramName = "VexelReminder";
+
 // Version of the running program: four numbers joined by dots.
 std::string ExeVersionText();
 
+// True for a character that ends a folder part: the separator, and on
+// Windows also "/" and the ":" after a drive letter.
+bool IsPathDelimiter(char c);
 // Folder part of a path including the final separator ("" when there is none).
 std::string ExtractFilePath(const std::string& path);
 // File name part of a path.

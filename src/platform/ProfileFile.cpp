@@ -1,5 +1,7 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/StringUtil.h"
+
 #include <vector>
 
 namespace vexrem::profile {
@@ -35,26 +37,6 @@ std::vector<Line> SplitLines(std::string_view text) {
 
 std::string_view Content(std::string_view text, const Line& line) {
     return text.substr(line.begin, line.contentEnd - line.begin);
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-char FoldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // The name of a section header line ("[name]"), nothing for any other line.
@@ -94,7 +76,7 @@ std::string_view ValueOf(std::string_view content, std::size_t eq) {
 
 bool IsKeyLine(std::string_view content, std::string_view key, std::size_t& eq) {
     const std::optional<std::size_t> pos = KeyEquals(content);
-    if (!pos || !EqualNoCase(TrimBlanks(content.substr(0, *pos)), key)) {
+    if (!pos || !EqualsNoCase(TrimBlanks(content.substr(0, *pos)), key)) {
         return false;
     }
     eq = *pos;
@@ -112,7 +94,7 @@ std::optional<SectionRange> FindSection(std::string_view text, const std::vector
                                         std::string_view name) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::optional<std::string_view> h = HeaderName(Content(text, lines[i]));
-        if (!h || !EqualNoCase(*h, name)) {
+        if (!h || !EqualsNoCase(*h, name)) {
             continue;
         }
         std::size_t end = i + 1;
@@ -130,16 +112,6 @@ std::string_view LineBreakOf(std::string_view text) {
 }
 
 } // namespace
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && IsBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
 
 std::string_view SingleLine(std::string_view s) {
     return s.substr(0, s.find_first_of(std::string_view("\0\r\n", 3)));

@@ -37,7 +37,4 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
 // at the first NUL, CR or LF.
 std::string_view SingleLine(std::string_view s);
 
-// Blanks removed from both ends (space, tab, CR, VT, FF).
-std::string_view TrimBlanks(std::string_view s);
-
 } // namespace vexrem::profile

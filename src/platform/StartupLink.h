@@ -4,6 +4,8 @@
 // autostart desktop entry elsewhere. Writing it is IPlatform::CreateStartupLink;
 // what is common to both lives here.
 
+#include "platform/Platform.h"
+
 #include <string>
 
 namespace vexrem {
@@ -16,7 +18,7 @@ inline constexpr char StartupLinkName[] = "VexelReminder.desktop";
 #endif
 
 // What the entry calls the program it starts.
-inline constexpr char StartupLinkDescription[] = "VexelReminder";
+inline constexpr const char* StartupLinkDescription = kProgramName;
 
 // The full name of linkName in folder: the folder with exactly one trailing
 // separator, then the name. "" when the folder is unknown (""): an entry must

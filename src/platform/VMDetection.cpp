@@ -78,6 +78,10 @@ void DetectEnvironmentFrom(const std::vector<EnvironmentKind>& kinds) {
     }
 }
 
+bool DetectedWine() {
+    return NotNativeEnvironment && DetectedEnvironment == EnvironmentKind::WINE;
+}
+
 void DetectEnvironment() {
     DetectEnvironmentFrom(ProbeProcessorKinds());
 }

@@ -63,6 +63,8 @@ DescriptorTableInfo ProbeProcessor(int n);
 extern bool NotNativeEnvironment;
 // The kind of the last processor examined.
 extern EnvironmentKind DetectedEnvironment;
+// True when the results say the program runs under WINE.
+bool DetectedWine();
 
 // Sets both results from ProbeProcessorKinds. Runs once at start, before any
 // window or worker thread exists.

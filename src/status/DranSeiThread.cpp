@@ -1,5 +1,6 @@
 #include "status/DranSeiThread.h"
 
+#include "platform/StringUtil.h"
 #include "status/StatusPage.h"
 #include "worker/CheckShared.h"
 #include "worker/ServerAddress.h"
@@ -9,7 +10,6 @@
 namespace vexrem {
 
 std::string URLEncode(const std::string& s) {
-    static constexpr char hex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(s.size() * 3);
     for (char c : s) {
@@ -19,8 +19,7 @@ std::string URLEncode(const std::string& s) {
             out += c;
         } else {
             out += '%';
-            out += hex[b >> 4];
-            out += hex[b & 15];
+            out += HexByte(c);
         }
     }
     return out;

@@ -1,32 +1,12 @@
 #include "status/GameLinks.h"
 
 #include "platform/Platform.h"
+#include "platform/StringUtil.h"
 #include "worker/ServerAddress.h"
 
 namespace vexrem {
 
 namespace {
-
-bool IsPathDelimiter(char c) {
-#ifdef _WIN32
-    return c == '\\' || c == '/' || c == ':';
-#else
-    return c == PathDelim;
-#endif
-}
-
-// Blanks and control characters off both ends.
-std::string Trim(const std::string& s) {
-    std::size_t begin = 0;
-    std::size_t end = s.size();
-    while (begin < end && static_cast<unsigned char>(s[begin]) <= ' ') {
-        ++begin;
-    }
-    while (end > begin && static_cast<unsigned char>(s[end - 1]) <= ' ') {
-        --end;
-    }
-    return s.substr(begin, end - begin);
-}
 
 // Replaces the extension of the file name part only; a dot in a folder name
 // is left alone.
@@ -57,7 +37,7 @@ FramesetNames ReserveFramesetNames() {
     if (dir.empty()) {
         throw GameLinkError("error getting temp path");
     }
-    const std::string reserved = Trim(Platform().TempFileName(dir, "vfs"));
+    const std::string reserved(TrimBlanks(Platform().TempFileName(dir, "vfs")));
     if (reserved.empty()) {
         throw GameLinkError("error getting temp filename");
     }

@@ -5,6 +5,8 @@
 // targets of the About page's links. Everything is opened through
 // Platform().ShellOpen; what the shell makes of it is not looked at.
 
+#include "platform/Platform.h" // kProgramName
+
 #include <stdexcept>
 #include <string>
 
@@ -17,7 +19,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-inline constexpr const char* kProgramName = "VexelReminder";
 inline constexpr const char* kContactAddress = "pim@vexreminder.example";
 inline constexpr const char* kFramesetSiteName = "Vexelfeld";
 inline constexpr const char* kFramesetSlogan = "Das Rennen um die beste Linie";

@@ -1,5 +1,7 @@
 #include "ui/BalloonNotifier.h"
 
+#include "platform/Platform.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -85,10 +87,10 @@ void BalloonNotifier::SendNotify(quint64 seq, const QString& title, const QStrin
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     QVariantMap hints;
     // The installed menu entry, so the desktop shows our name and icon.
+    const QString name = QString::fromLatin1(kProgramName);
     const QString entry = QGuiApplication::desktopFileName();
-    hints.insert(QStringLiteral("desktop-entry"),
-                 entry.isEmpty() ? QStringLiteral("VexelReminder") : entry);
-    call << QStringLiteral("VexelReminder") << uint(0) << QString() << title << body
+    hints.insert(QStringLiteral("desktop-entry"), entry.isEmpty() ? name : entry);
+    call << name << uint(0) << QString() << title << body
          << QStringList{QStringLiteral("default"), QStringLiteral("Öffnen")} << hints << timeoutMs;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

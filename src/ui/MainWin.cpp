@@ -7,6 +7,7 @@
 #include "ui/PagesSetup.h"
 #include "ui/QtGuiInvoker.h"
 #include "ui/UpdatePage.h"
+#include "update/ExeVersion.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -47,7 +48,7 @@ void TMainWin::FormCreate(const std::string& configPath) {
     timerStartupDelay_.setInterval(Config().StartupDelay * 1000);
     const int build =
         qApp->property("internalBuild").isValid() ? qApp->property("internalBuild").toInt() : 8;
-    core_->SetUserAgent(ExeVersionText(), build);
+    core_->SetUserAgent(GetExeVersion(), build);
 
     CreateTray();
     ApplySettings();

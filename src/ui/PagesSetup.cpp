@@ -4,6 +4,7 @@
 #include "status/GameLinks.h"
 #include "ui/IniFileLine.h"
 #include "ui/SystemUiFont.h"
+#include "update/ExeVersion.h"
 
 namespace vexrem {
 
@@ -17,7 +18,7 @@ void SetUpPages(TMainWinUi& ui, QDialog* window, const std::string& iniFile,
     }
     ui.XPPageControl->setCurrentWidget(ui.tsBasics);
     ShowIniFileLine(*ui.labFilename, iniFile, section);
-    const QString version = QString::fromStdString(ExeVersionText());
+    const QString version = QString::fromStdString(GetExeVersion());
     ui.labMyVersion->setText(version);
     ui.labProgName->setText(ui.labProgName->text() + QStringLiteral(" V.") + version);
     const std::pair<ClickableLabel*, AboutLink> links[] = {

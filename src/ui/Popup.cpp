@@ -89,13 +89,6 @@ void TfrmPopup::BringToTop() {
     activateWindow();
 }
 
-int TfrmPopup::Execute(const std::string& caption, const std::string& message,
-                       const std::string& hindaText, int delay1, int delay2) {
-    TfrmPopup popup;
-    popup.SetPopupTexts(caption, message, hindaText, delay1, delay2);
-    return popup.exec();
-}
-
 void TfrmPopup::reject() {
     done(mrCancel);
 }

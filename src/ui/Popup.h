@@ -37,11 +37,6 @@ public:
     // without moving or resizing it.
     void BringToTop();
 
-    // Creates a popup for one showing, shows it modally and returns its
-    // modal result once the user has answered.
-    static int Execute(const std::string& caption, const std::string& message,
-                       const std::string& hindaText, int delay1, int delay2);
-
     QPushButton* btnWait1 = nullptr;
     QPushButton* btnWait2 = nullptr;
     QPushButton* btnHinda = nullptr;

@@ -14,7 +14,7 @@ QString ColorDepthAdvice() {
     // text is stored.
     const QString separator = QStringLiteral("\n\r\n\r");
     QString environment;
-    if (NotNativeEnvironment && DetectedEnvironment == EnvironmentKind::WINE) {
+    if (DetectedWine()) {
         environment = QStringLiteral(
             "Der VexelReminder scheint unter WINE ausgeführt zu werden. Vermutlich wirst du nur "
             "die farbreduzierten Icons gut sehen können.");

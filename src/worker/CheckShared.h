@@ -15,8 +15,9 @@
 namespace vexrem {
 
 struct TCheckShared {
-    explicit TCheckShared(std::shared_ptr<GuiInvoker> guiInvoker)
-        : invoker(std::move(guiInvoker)) {}
+    explicit TCheckShared(std::shared_ptr<GuiInvoker> guiInvoker,
+                          const HttpLimits& limits = HttpLimits())
+        : client(limits), invoker(std::move(guiInvoker)) {}
 
     THttpClient client;
     TRunningRequests RunningRequests;

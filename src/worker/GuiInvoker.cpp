@@ -67,11 +67,6 @@ void PostingGuiInvoker::Shutdown() {
     shared_->changed.notify_all();
 }
 
-bool PostingGuiInvoker::IsShutDown() const {
-    std::lock_guard lock(shared_->mutex);
-    return shared_->shutDown;
-}
-
 void QueuedGuiInvoker::Post(std::function<void()> task) {
     {
         std::lock_guard lock(queueMutex_);

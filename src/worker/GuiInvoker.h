@@ -36,7 +36,6 @@ class PostingGuiInvoker : public GuiInvoker {
 public:
     bool Invoke(const std::function<void()>& fn) override;
     void Shutdown() override;
-    bool IsShutDown() const;
 
 protected:
     // Puts task into the GUI thread's queue. The task may run late or never;

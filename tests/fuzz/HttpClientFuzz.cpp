@@ -240,10 +240,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static constexpr std::size_t kBodyLimits[] = {0, 16, 1024, 65536};
     const std::size_t bodyLimit = kBodyLimits[(setup >> 2) & 3];
 
-    vexrem::THttpClient client;
-    client.SetConnectTimeout(std::chrono::milliseconds(1000));
-    client.SetRequestTimeout(std::chrono::milliseconds(2000));
-    client.SetMaxBodySize(bodyLimit);
+    vexrem::HttpLimits limits;
+    limits.connectTimeout = std::chrono::milliseconds(1000);
+    limits.requestTimeout = std::chrono::milliseconds(2000);
+    limits.maxBodySize = bodyLimit;
+    vexrem::THttpClient client(limits);
     std::string url = "http://spiel.example:8080/status.php?n=1";
     if (setup & 1) {
         vexrem::HttpProxy proxy;

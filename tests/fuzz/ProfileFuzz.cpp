@@ -6,6 +6,7 @@
 #include "FuzzCheck.h"
 
 #include "platform/ProfileFile.h"
+#include "platform/StringUtil.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -23,7 +24,7 @@ constexpr std::size_t kMaxNames = 16; // each check is linear in the text
 
 // Usable as a name: what a write would put on the line reads back as itself.
 bool UsableName(std::string_view name) {
-    return name == profile::TrimBlanks(name) &&
+    return name == vexrem::TrimBlanks(name) &&
            name.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos;
 }
 
@@ -42,18 +43,18 @@ std::vector<Name> NamesIn(std::string_view text) {
         std::size_t end = text.find('\n', pos);
         if (end == std::string_view::npos)
             end = text.size();
-        const std::string_view line = profile::TrimBlanks(text.substr(pos, end - pos));
+        const std::string_view line = vexrem::TrimBlanks(text.substr(pos, end - pos));
         pos = end + 1;
         if (line.starts_with('[')) {
             const std::size_t close = line.rfind(']');
             if (close != std::string_view::npos && close > 0)
-                section = std::string(profile::TrimBlanks(line.substr(1, close - 1)));
+                section = std::string(vexrem::TrimBlanks(line.substr(1, close - 1)));
             continue;
         }
         const std::size_t eq = line.find('=');
         if (!section || line.starts_with(';') || eq == std::string_view::npos)
             continue;
-        const std::string_view key = profile::TrimBlanks(line.substr(0, eq));
+        const std::string_view key = vexrem::TrimBlanks(line.substr(0, eq));
         if (!key.empty() && UsableName(key) && UsableName(*section))
             names.push_back({*section, std::string(key)});
     }
@@ -62,7 +63,7 @@ std::vector<Name> NamesIn(std::string_view text) {
 
 std::string Expected(std::string_view value) {
     return std::string(
-        profile::TrimBlanks(profile::SingleLine(value)).substr(0, profile::MaxValueLength));
+        vexrem::TrimBlanks(profile::SingleLine(value)).substr(0, profile::MaxValueLength));
 }
 
 // Names are compared without regard to case: the same name with its letters

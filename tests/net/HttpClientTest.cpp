@@ -73,6 +73,13 @@ protected:
         return sink;
     }
     std::string HostPort() const { return "127.0.0.1:" + std::to_string(server.Port()); }
+    // A GET by a client of its own with other limits.
+    static std::string GetWith(const HttpLimits& limits, const std::string& url) {
+        THttpClient limited(limits);
+        std::string sink;
+        limited.Get(url, sink);
+        return sink;
+    }
     void UseServerAsProxy(const std::string& user = {}, const std::string& password = {}) {
         client.SetProxy(HttpProxy{"127.0.0.1", std::to_string(server.Port()), user, password});
     }
@@ -336,9 +343,10 @@ TEST_F(HttpClientTest, ServerThatNeverAnswersHitsTheTimeLimit) {
     FakeResponse hang;
     hang.hang = true;
     server.Enqueue(hang);
-    client.SetRequestTimeout(300ms);
+    HttpLimits limits;
+    limits.requestTimeout = 300ms;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }),
+    EXPECT_EQ(FailureOf([&] { GetWith(limits, server.BaseUrl() + "/"); }),
               "Zeitlimit der Anfrage an " + HostPort() + " (300 ms) erreicht");
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
 }
@@ -349,22 +357,26 @@ TEST_F(HttpClientTest, TimeLimitCoversTheWholeRedirectChain) {
         slow.delay = 150ms;
         server.Enqueue(slow);
     }
-    client.SetRequestTimeout(400ms);
-    EXPECT_NE(FailureOf([&] { Get(server.BaseUrl() + "/"); }).find("Zeitlimit der Anfrage"),
-              std::string::npos);
+    HttpLimits limits;
+    limits.requestTimeout = 400ms;
+    EXPECT_NE(
+        FailureOf([&] { GetWith(limits, server.BaseUrl() + "/"); }).find("Zeitlimit der Anfrage"),
+        std::string::npos);
 }
 
 TEST_F(HttpClientTest, OversizedBodyFails) {
-    client.SetMaxBodySize(1000);
+    HttpLimits limits;
+    limits.maxBodySize = 1000;
     server.Enqueue(FakeResponse::Ok(std::string(1000, 'a')));
-    EXPECT_EQ(Get(server.BaseUrl() + "/").size(), 1000u);
+    EXPECT_EQ(GetWith(limits, server.BaseUrl() + "/").size(), 1000u);
     server.Enqueue(FakeResponse::Ok(std::string(1001, 'a')));
-    EXPECT_EQ(FailureOf([&] { Get(server.BaseUrl() + "/"); }),
+    EXPECT_EQ(FailureOf([&] { GetWith(limits, server.BaseUrl() + "/"); }),
               "Antwort von " + HostPort() + " zu lang (Grenze 1000 Bytes)");
     FakeResponse endless = FakeResponse::Ok(std::string(5000, 'b'));
     endless.contentLength = false;
     server.Enqueue(endless);
-    EXPECT_NE(FailureOf([&] { Get(server.BaseUrl() + "/"); }).find("zu lang"), std::string::npos);
+    EXPECT_NE(FailureOf([&] { GetWith(limits, server.BaseUrl() + "/"); }).find("zu lang"),
+              std::string::npos);
 }
 
 TEST_F(HttpClientTest, EndlessLinesAroundTheBodyFailAsTooLongWithoutKeepingThem) {
@@ -398,15 +410,17 @@ TEST_F(HttpClientTest, EndlessLinesAroundTheBodyFailAsTooLongWithoutKeepingThem)
 }
 
 TEST_F(HttpClientTest, DefaultBodyLimitIsSixteenMebibytes) {
-    server.Enqueue(FakeResponse::Ok(std::string(THttpClient::kDefaultMaxBodySize, 'v')));
-    EXPECT_EQ(Get(server.BaseUrl() + "/").size(), THttpClient::kDefaultMaxBodySize);
-    server.Enqueue(FakeResponse::Ok(std::string(THttpClient::kDefaultMaxBodySize + 1, 'v')));
+    const std::size_t defaultLimit = HttpLimits().maxBodySize;
+    EXPECT_EQ(defaultLimit, 16u << 20);
+    server.Enqueue(FakeResponse::Ok(std::string(defaultLimit, 'v')));
+    EXPECT_EQ(Get(server.BaseUrl() + "/").size(), defaultLimit);
+    server.Enqueue(FakeResponse::Ok(std::string(defaultLimit + 1, 'v')));
     EXPECT_NE(FailureOf([&] { Get(server.BaseUrl() + "/"); }).find("zu lang"), std::string::npos);
     FakeResponse chunked; // one chunk much larger than any read
     chunked.raw = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1000000\r\n" +
-                  std::string(THttpClient::kDefaultMaxBodySize, 'c') + "\r\n0\r\n\r\n";
+                  std::string(defaultLimit, 'c') + "\r\n0\r\n\r\n";
     server.Enqueue(chunked);
-    EXPECT_EQ(Get(server.BaseUrl() + "/").size(), THttpClient::kDefaultMaxBodySize);
+    EXPECT_EQ(Get(server.BaseUrl() + "/").size(), defaultLimit);
 }
 
 TEST_F(HttpClientTest, AnswerThatIsNotHttpFails) {
@@ -467,9 +481,10 @@ TEST(HttpClientStuckResolver, TimeLimitsAndCancelEndALookupThatNeverReturns) {
     for (const auto& row : table) {
         SCOPED_TRACE(row.failure);
         std::filesystem::remove(mark);
-        auto client = std::make_unique<THttpClient>();
-        client->SetConnectTimeout(row.connectLimit);
-        client->SetRequestTimeout(row.requestLimit);
+        HttpLimits limits;
+        limits.connectTimeout = row.connectLimit;
+        limits.requestTimeout = row.requestLimit;
+        auto client = std::make_unique<THttpClient>(limits);
         auto pending = std::async(std::launch::async, [&] {
             std::string sink;
             return FailureOf([&] { client->Get("http://stuck.invalid/", sink); });
@@ -493,8 +508,9 @@ TEST(HttpClientStuckResolver, TimeLimitsAndCancelEndALookupThatNeverReturns) {
 // checks follow: while the lookup hangs, requests for that host fail at once.
 TEST(HttpClientStuckResolver, HangingLookupIsNotStartedAgain) {
     test::ScopedEnv stuckHost("VEXREM_TEST_STUCK_HOST", "hang.invalid");
-    THttpClient client;
-    client.SetRequestTimeout(200ms);
+    HttpLimits limits;
+    limits.requestTimeout = 200ms;
+    THttpClient client(limits);
     std::string sink;
     EXPECT_EQ(FailureOf([&] { client.Get("http://hang.invalid/", sink); }),
               "Zeitlimit der Anfrage an hang.invalid:80 (200 ms) erreicht");
@@ -525,7 +541,6 @@ TEST_F(HttpClientTest, ManyRequestsWithLookupsRedirectsAndClosingInARow) {
         hang.hang = true;
         return hang;
     });
-    client.SetConnectTimeout(5s);
     constexpr int kRounds = 150;
     int arrived = 0;
     for (int i = 0; i < kRounds; ++i) {
@@ -569,8 +584,6 @@ TEST_F(HttpClientTest, WaitingRequestRunsOnItsCallersThreadAlone) {
     FakeResponse hang;
     hang.hang = true;
     server.Enqueue(hang);
-    client.SetConnectTimeout(20s);
-    client.SetRequestTimeout(20s);
     const std::size_t before = ThreadCount();
     std::thread caller([&] { FailureOf([&] { Get(server.BaseUrl() + "/"); }); });
     ASSERT_TRUE(server.WaitForRequests(1, 10s));

@@ -1,6 +1,7 @@
 // The INI text engine: how keys are found, and that a change touches only its
 // own line.
 #include "platform/ProfileFile.h"
+#include "platform/StringUtil.h"
 
 #include <gtest/gtest.h>
 

@@ -179,6 +179,9 @@ TEST(DetectFromKinds, AnyNonNativeProcessorCountsAndTheLastNamesTheKind) {
     DetectEnvironmentFrom({K::WINE, K::WINE});
     EXPECT_TRUE(NotNativeEnvironment);
     EXPECT_EQ(DetectedEnvironment, K::WINE);
+    EXPECT_TRUE(DetectedWine());
+    DetectEnvironmentFrom({}); // the kind stays WINE, but nothing was found
+    EXPECT_FALSE(DetectedWine());
 }
 
 TEST(DetectFromKinds, NoProcessorLeavesTheKindAsItWas) {

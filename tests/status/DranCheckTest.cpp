@@ -51,9 +51,11 @@ protected:
         workers.JoinAll();
     }
 
-    void Start(const std::string& user, bool forced = false) {
+    // Through the fixture's client unless another is given.
+    void Start(const std::string& user, bool forced = false,
+               const std::shared_ptr<TCheckShared>& via = nullptr) {
         StartDranCheck(
-            user, shared, forced,
+            user, via != nullptr ? via : shared, forced,
             [this](const rDranbinInfo& info, bool f) {
                 deliveries.push_back(
                     {info, f, DranCheckRunning.load(), std::this_thread::get_id()});
@@ -62,17 +64,20 @@ protected:
     }
 
     // Runs the GUI side until the worker has finished (bounded).
-    bool RunUntilIdle(std::chrono::milliseconds limit = 10s) {
+    bool RunUntilIdle(std::chrono::milliseconds limit = 10s,
+                      const std::shared_ptr<TCheckShared>& via = nullptr) {
+        const std::atomic<bool>& running = (via != nullptr ? via : shared)->DranCheckRunning;
         const auto end = std::chrono::steady_clock::now() + limit;
-        while (DranCheckRunning && std::chrono::steady_clock::now() < end) {
+        while (running && std::chrono::steady_clock::now() < end) {
             invoker.WaitAndProcess(20ms);
         }
-        return !DranCheckRunning;
+        return !running;
     }
 
-    rDranbinInfo Check(const std::string& user) {
-        Start(user);
-        EXPECT_TRUE(RunUntilIdle());
+    rDranbinInfo Check(const std::string& user,
+                       const std::shared_ptr<TCheckShared>& via = nullptr) {
+        Start(user, false, via);
+        EXPECT_TRUE(RunUntilIdle(10s, via));
         EXPECT_EQ(deliveries.size(), 1u);
         return deliveries.empty() ? rDranbinInfo{} : deliveries.back().info;
     }
@@ -183,8 +188,10 @@ TEST_F(DranCheckTest, SilentServerEndsInATimeFailure) {
     FakeResponse hang;
     hang.hang = true;
     server.Enqueue(hang);
-    client.SetRequestTimeout(200ms);
-    const rDranbinInfo info = Check("tester");
+    HttpLimits limits;
+    limits.requestTimeout = 200ms;
+    const auto quick = std::make_shared<TCheckShared>(invokerShare, limits);
+    const rDranbinInfo info = Check("tester", quick);
     EXPECT_TRUE(info.Error);
     EXPECT_EQ(info.Text.rfind("Zeitlimit der Anfrage", 0), 0u) << info.Text;
 }

@@ -254,6 +254,10 @@ void FakeHttpServer::AcceptLoop() {
 
 FakeResponse FakeHttpServer::Next(const std::string& request) {
     std::lock_guard lock(state_->mutex);
+    // Under the same lock as the answer is taken: a test that has seen the
+    // request may queue the next answer at once, and a later connection must
+    // not take this one's answer first.
+    state_->requests.push_back(request);
     if (state_->handler) {
         return state_->handler(request);
     }
@@ -294,12 +298,8 @@ void FakeHttpServer::Serve(int fd) {
     }
 
     if (complete) {
-        {
-            std::lock_guard lock(state_->mutex);
-            state_->requests.push_back(head);
-        }
-        state_->changed.notify_all();
         const FakeResponse r = Next(head);
+        state_->changed.notify_all();
         {
             std::unique_lock lock(state_->mutex);
             if (r.hang) {

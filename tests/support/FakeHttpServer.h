@@ -68,6 +68,7 @@ private:
     struct State;
     void AcceptLoop();
     void Serve(int fd);
+    // Records the request and takes its answer, in one step.
     FakeResponse Next(const std::string& request);
 
     std::shared_ptr<State> state_;

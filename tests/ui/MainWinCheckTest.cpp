@@ -4,6 +4,7 @@
 
 #include "ui/BalloonNotifier.h"
 #include "ui/Popup.h"
+#include "update/ExeVersion.h"
 #include "update/VersionList.h"
 
 #include <QAction>
@@ -48,12 +49,12 @@ TEST_F(MainWinTest, StartsHiddenAndChecksAfterTheStartupDelay) {
 
     const std::string request = server.Requests().at(0);
     EXPECT_NE(request.find("GET /dran.php?login=Anna%20Maria HTTP/1.0\r\n"), std::string::npos);
-    EXPECT_NE(request.find("User-Agent: Mozilla/3.0 (compatible; dVexRem " + ExeVersionText() +
+    EXPECT_NE(request.find("User-Agent: Mozilla/3.0 (compatible; dVexRem " + GetExeVersion() +
                            "; internal 8)\r\n"),
               std::string::npos);
     EXPECT_TRUE(
-        win->Ui().labProgName->text().endsWith(" V." + QString::fromStdString(ExeVersionText())));
-    EXPECT_EQ(win->Ui().labMyVersion->text().toStdString(), ExeVersionText());
+        win->Ui().labProgName->text().endsWith(" V." + QString::fromStdString(GetExeVersion())));
+    EXPECT_EQ(win->Ui().labMyVersion->text().toStdString(), GetExeVersion());
 }
 
 TEST_F(MainWinTest, FirstRunShowsTheSettingsWindowAndMakesNoCheck) {

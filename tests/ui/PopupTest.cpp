@@ -45,7 +45,7 @@ TEST(FormatDelay, MinutesAndSecondsAsTheWaitButtonsShowThem) {
 }
 
 // Runs `answer` on the popup once it is the active modal window, while
-// TfrmPopup::Execute (or exec) waits. Bounded: after 5 s the popup is closed
+// the popup's exec() waits. Bounded: after 5 s the popup is closed
 // with -1 so a broken test cannot hang.
 class PopupAnswer {
 public:
@@ -92,8 +92,9 @@ void pressKey(QWidget* target, Qt::Key key) {
 
 int runPopup(const std::function<void(TfrmPopup&)>& answer) {
     PopupAnswer answerer(answer);
-    const int result =
-        TfrmPopup::Execute("VexelReminder", "Du bist bei 2 Spiel(en) dran!", "Hin da!", 300, 900);
+    TfrmPopup popup;
+    popup.SetPopupTexts("VexelReminder", "Du bist bei 2 Spiel(en) dran!", "Hin da!", 300, 900);
+    const int result = popup.exec();
     EXPECT_TRUE(answerer.answered());
     return result;
 }

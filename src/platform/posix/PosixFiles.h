@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 
 #include <cerrno>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -81,5 +82,17 @@ inline bool IsTempNameFor(std::string_view name, std::string_view fileName) {
     }
     return true;
 }
+
+// Throws PlatformError "<path>: <what>: <the system's reason for err>".
+[[noreturn]] void Fail(const std::string& path, const char* what, int err);
+
+// Puts bytes into path so that the file is at every moment either wholly old
+// or wholly new: a temp file beside it (TempPatternBeside), flushed to disk
+// and renamed over it. The new file gets mode; without one it keeps the mode
+// and owner of the file it replaces, and a file made new is private to the
+// user. Throws PlatformError naming the step that failed; the temp file is
+// gone then.
+void WriteFileAtomically(const std::string& path, const std::string& bytes,
+                         std::optional<mode_t> mode = std::nullopt);
 
 } // namespace vexrem::posix

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,6 +18,7 @@ namespace vexrem {
 
 namespace {
 
+using posix::Fail;
 using posix::UniqueFd;
 
 // Temp files of a save that never reached its rename (the process was
@@ -27,10 +27,6 @@ using posix::UniqueFd;
 // single-instance lock is per session, and another session of the same user
 // shares the settings file.
 constexpr time_t StaleTempAge = 60;
-
-[[noreturn]] void Fail(const std::string& path, const char* what, int err) {
-    throw PlatformError(path + ": " + what + ": " + std::strerror(err));
-}
 
 // The whole file; nothing when it (or a folder on its way) does not exist.
 // Anything but a regular file (a pipe, a device, a folder) fails like a file
@@ -76,12 +72,6 @@ std::string TextForReading(const std::string& path) {
     }
 }
 
-void WriteAll(int fd, const std::string& bytes, const std::string& path) {
-    if (const int err = posix::WriteAll(fd, bytes); err != 0) {
-        Fail(path, "write", err);
-    }
-}
-
 // Removes the temp files that killed saves of path left beside it: only our
 // own regular files of exactly our name pattern, and only old ones.
 void RemoveStaleTempFiles(const std::string& path) {
@@ -103,50 +93,6 @@ void RemoveStaleTempFiles(const std::string& path) {
         }
     }
     closedir(dir);
-}
-
-// Puts bytes into path so that the file is at every moment either wholly old
-// or wholly new: a temp file beside it, flushed to disk, renamed over it. The
-// file holds a scrambled password, so a new one is private to its owner; an
-// existing one keeps its mode and owner.
-void ReplaceFile(const std::string& path, const std::string& bytes) {
-    struct stat old {};
-    const bool existed = stat(path.c_str(), &old) == 0;
-
-    const std::string folder = ExtractFilePath(path);
-    std::string temp = posix::TempPatternBeside(path);
-    UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.Get() < 0) {
-        Fail(path, "create temp file", errno);
-    }
-    try {
-        if (existed) {
-            if (old.st_uid != geteuid() || old.st_gid != getegid()) {
-                [[maybe_unused]] const int ignored = fchown(fd.Get(), old.st_uid, old.st_gid);
-            }
-            if (fchmod(fd.Get(), old.st_mode & 07777) != 0) {
-                Fail(path, "chmod", errno);
-            }
-        }
-        WriteAll(fd.Get(), bytes, path);
-        if (fsync(fd.Get()) != 0) {
-            Fail(path, "fsync", errno);
-        }
-        if (!fd.Close()) {
-            Fail(path, "close", errno);
-        }
-        if (rename(temp.c_str(), path.c_str()) != 0) {
-            Fail(path, "rename", errno);
-        }
-    } catch (...) {
-        unlink(temp.c_str());
-        throw;
-    }
-    // The rename itself reaches the disk with the folder's entry.
-    UniqueFd dir(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Get() >= 0) {
-        fsync(dir.Get());
-    }
 }
 
 // The file a write goes to: through a symbolic link to the file it names, so
@@ -192,7 +138,8 @@ void PosixPlatform::WriteProfileValues(const std::string& file,
     if (old && updated == *old) {
         return;
     }
-    ReplaceFile(target, updated);
+    // The file holds a scrambled password: a new one is private to the user.
+    posix::WriteFileAtomically(target, updated);
 }
 
 bool PosixPlatform::ProfileSectionHasKeys(const std::string& file, const std::string& section) {

@@ -1,5 +1,7 @@
 #include "platform/posix/PosixVMDetection.h"
 
+#include "platform/StringUtil.h"
+
 #include <fstream>
 #include <string_view>
 #include <unistd.h>
@@ -13,40 +15,15 @@ namespace vexrem {
 
 namespace {
 
-char FoldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (FoldCase(text[i]) != FoldCase(prefix[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && StartsWithNoCase(a, b);
-}
-
-std::string_view Trimmed(std::string_view s) {
-    const std::string_view blanks(" \t\r\n\v\f\0", 7);
-    const std::size_t first = s.find_first_not_of(blanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return s.substr(first, s.find_last_not_of(blanks) - first + 1);
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 std::string ReadFirstLine(const std::string& path) {
     std::ifstream in(path);
     std::string line;
     std::getline(in, line);
-    return std::string(Trimmed(line));
+    return std::string(TrimBlanks(line));
 }
 
 struct Mark {
@@ -136,7 +113,9 @@ EnvironmentKind ClassifyHost(const HostFacts& facts) {
     if (const std::optional<EnvironmentKind> kind = DmiKind(facts)) {
         return *kind;
     }
-    const std::string_view signature = Trimmed(facts.hypervisorVendor);
+    // Signatures shorter than the twelve bytes are padded with NULs.
+    const std::string_view vendor = facts.hypervisorVendor;
+    const std::string_view signature = TrimBlanks(vendor.substr(0, vendor.find('\0')));
     for (const Mark& m : SignatureMarks) {
         if (signature == m.text) {
             return m.kind;

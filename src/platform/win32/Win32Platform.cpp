@@ -1,5 +1,6 @@
-// The Windows services behind the platform interface, called as the program
-// has always called them. Text is in the ANSI code page throughout.
+// The Windows services behind the platform interface, each called directly so
+// that the program behaves as the system's own functions do. Text is in the
+// ANSI code page throughout.
 #include "platform/win32/Win32Platform.h"
 
 #include "platform/ProfileFile.h"

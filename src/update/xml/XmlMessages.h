@@ -1,8 +1,8 @@
 #pragma once
 
-// The component's own error texts: single-byte Windows-1251, exactly as the
-// component has always produced them. Each text lives here and nowhere else;
-// the readable form stands above each literal.
+// The component's own error texts as fixed single-byte Windows-1251 bytes, so
+// that they are the same whatever the system's code page. Each text lives
+// here and nowhere else; the readable form stands above each literal.
 
 namespace vexrem::xml::msg {
 

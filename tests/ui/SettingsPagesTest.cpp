@@ -77,68 +77,70 @@ TEST_F(SettingsPagesTest, FivePagesInOrderWithTheirCaptions) {
     EXPECT_EQ(ui.XPPageControl->currentWidget(), ui.tsBasics);
 }
 
+// Every captioned control, with the page or group that holds it.
+const struct CaptionCase {
+    const char* name;
+    const char* caption;
+    const char* in;
+} captions[] = {
+    {"gbBasics", " Basiskonfiguration ", "tsBasics"},
+    {"cbActive", "VexelReminder ist aktiv", "gbBasics"},
+    {"cbZavazuzeza", "Zavazuzeza", "gbBasics"},
+    {"labAutostart", "Autostart verwalten", "gbBasics"},
+    {"gbProxy", " Proxy-Einstellungen", "tsBasics"},
+    {"cbUseProxy", "Proxy verwenden", "gbProxy"},
+    {"cbProxyAuth", "Authentifizierung", "gbProxy"},
+    {"gbInfo", " Information ", "tsBasics"},
+    {"labFilename", "INI-Datei: ", "gbInfo"},
+    {"labCallsText", "Abrufe in aktueller Instanz:", "gbInfo"},
+    {"labCallErrorsText", "Davon nicht geglückt:", "gbInfo"},
+    {"labLastResultText", "Letztes Abfrageergebnis:", "gbInfo"},
+    {"gbBalloon", " Balloontip-Optionen ", "tsMessages"},
+    {"cbShowBalloon", "Balloontips anzeigen", "gbBalloon"},
+    {"cbGotoGameOnBalloonClick", "Bei Klick zu Vexelfeld", "gbBalloon"},
+    {"labBalloonReg", "Balloontips-Status", "gbBalloon"},
+    {"labBalloondescr",
+     "Wenn du bei einem Spiel dran bist und auf den Balloon klickst, kommst Du direkt zu dem "
+     "entsprechenden Spiel. Damit das klappt, muss im (Standard-) Browser das "
+     "vexelfeld-Cookie vorhanden sein.",
+     "gbBalloon"},
+    {"gbSonst", " Benachrichtigung ", "tsMessages"},
+    {"gbTrayIconCols", " Farbtiefe ", "tsMessages"},
+    {"rbTrayIconStandard", "Standard", "gbTrayIconCols"},
+    {"rbTrayIcon16Cols", "16 Farben", "gbTrayIconCols"},
+    {"labColorDepth", "Information zur Farbtiefe", "gbTrayIconCols"},
+    {"gbTrayIcon", " Tray-Icon - Konfiguration ", "tsMessages"},
+    {"rbIconModeNormal", "Normal (Fehler=rot, Nichtdran=gelb, Dran=grün)", "gbTrayIcon"},
+    {"rbIconModeKing", "Invers (Nichtdran=rot, Fehler=gelb, Dran=grün)", "gbTrayIcon"},
+    {"cbBlinkOnError", "Bei Fehler blinken", "gbTrayIcon"},
+    {"gbIconSample", " Blinktest ", "gbTrayIcon"},
+    {"XPGroupBox1", " Popup-Einstellungen ", "tsPopup"},
+    {"cbPopup", "Anzeige des Popups aktivieren", "XPGroupBox1"},
+    {"labDelayDescription",
+     "Gib hier die Sekunden für die zwei Warte-Buttons an. Das Popup wird bei Klick auf "
+     "einen dieser Buttons die entsprechende Zeit lang in keinem Fall neu angezeigt. Nach "
+     "Ablauf der Zeit wird das Popup beim nächsten positiven Dransei-Check wieder "
+     "erscheinen.",
+     "XPGroupBox1"},
+    {"labProgName", "VexelReminder", "tsAbout"},
+    {"labLinkVexelfeld", "Vexelfeld", "tsAbout"},
+    {"labLinkVexelReminder", "VexelReminder", "tsAbout"},
+    {"labLinkEclipsePlugin", "Eclipse Plugin", "tsAbout"},
+    {"gbUpdateSettings", " Updateeinstellung ", "tsUpdate"},
+    {"btnUpdateCheck", "Jetzt auf Updates prüfen", "gbUpdateSettings"},
+    {"cbStartupCheck", "Bei Programmstart auf Updates prüfen", "gbUpdateSettings"},
+    {"gbUpdResult", " Updatestatus ", "tsUpdate"},
+    {"labCurrVer", "Version:", "gbUpdResult"},
+    {"labMyVersion", "---", "gbUpdResult"},
+    {"labActverText", "Aktuelle:", "gbUpdResult"},
+    {"labActver", "---", "gbUpdResult"},
+    {"labNews", "Neuerungen in aktuelleren Versionen:", "gbUpdResult"},
+    {"labUpdResult", "", "gbUpdResult"},
+    {"labUpdLink", "Update-Link", "gbUpdResult"},
+};
+
 TEST_F(SettingsPagesTest, ControlsCarryTheirCaptionsInTheirGroups) {
-    const struct {
-        const char* name;
-        const char* caption;
-        const char* in; // the page or group that holds it
-    } controls[] = {
-        {"gbBasics", " Basiskonfiguration ", "tsBasics"},
-        {"cbActive", "VexelReminder ist aktiv", "gbBasics"},
-        {"cbZavazuzeza", "Zavazuzeza", "gbBasics"},
-        {"labAutostart", "Autostart verwalten", "gbBasics"},
-        {"gbProxy", " Proxy-Einstellungen", "tsBasics"},
-        {"cbUseProxy", "Proxy verwenden", "gbProxy"},
-        {"cbProxyAuth", "Authentifizierung", "gbProxy"},
-        {"gbInfo", " Information ", "tsBasics"},
-        {"labFilename", "INI-Datei: ", "gbInfo"},
-        {"labCallsText", "Abrufe in aktueller Instanz:", "gbInfo"},
-        {"labCallErrorsText", "Davon nicht geglückt:", "gbInfo"},
-        {"labLastResultText", "Letztes Abfrageergebnis:", "gbInfo"},
-        {"gbBalloon", " Balloontip-Optionen ", "tsMessages"},
-        {"cbShowBalloon", "Balloontips anzeigen", "gbBalloon"},
-        {"cbGotoGameOnBalloonClick", "Bei Klick zu Vexelfeld", "gbBalloon"},
-        {"labBalloonReg", "Balloontips-Status", "gbBalloon"},
-        {"labBalloondescr",
-         "Wenn du bei einem Spiel dran bist und auf den Balloon klickst, kommst Du direkt zu dem "
-         "entsprechenden Spiel. Damit das klappt, muss im (Standard-) Browser das "
-         "vexelfeld-Cookie vorhanden sein.",
-         "gbBalloon"},
-        {"gbSonst", " Benachrichtigung ", "tsMessages"},
-        {"gbTrayIconCols", " Farbtiefe ", "tsMessages"},
-        {"rbTrayIconStandard", "Standard", "gbTrayIconCols"},
-        {"rbTrayIcon16Cols", "16 Farben", "gbTrayIconCols"},
-        {"labColorDepth", "Information zur Farbtiefe", "gbTrayIconCols"},
-        {"gbTrayIcon", " Tray-Icon - Konfiguration ", "tsMessages"},
-        {"rbIconModeNormal", "Normal (Fehler=rot, Nichtdran=gelb, Dran=grün)", "gbTrayIcon"},
-        {"rbIconModeKing", "Invers (Nichtdran=rot, Fehler=gelb, Dran=grün)", "gbTrayIcon"},
-        {"cbBlinkOnError", "Bei Fehler blinken", "gbTrayIcon"},
-        {"gbIconSample", " Blinktest ", "gbTrayIcon"},
-        {"XPGroupBox1", " Popup-Einstellungen ", "tsPopup"},
-        {"cbPopup", "Anzeige des Popups aktivieren", "XPGroupBox1"},
-        {"labDelayDescription",
-         "Gib hier die Sekunden für die zwei Warte-Buttons an. Das Popup wird bei Klick auf "
-         "einen dieser Buttons die entsprechende Zeit lang in keinem Fall neu angezeigt. Nach "
-         "Ablauf der Zeit wird das Popup beim nächsten positiven Dransei-Check wieder "
-         "erscheinen.",
-         "XPGroupBox1"},
-        {"labProgName", "VexelReminder", "tsAbout"},
-        {"labLinkVexelfeld", "Vexelfeld", "tsAbout"},
-        {"labLinkVexelReminder", "VexelReminder", "tsAbout"},
-        {"labLinkEclipsePlugin", "Eclipse Plugin", "tsAbout"},
-        {"gbUpdateSettings", " Updateeinstellung ", "tsUpdate"},
-        {"btnUpdateCheck", "Jetzt auf Updates prüfen", "gbUpdateSettings"},
-        {"cbStartupCheck", "Bei Programmstart auf Updates prüfen", "gbUpdateSettings"},
-        {"gbUpdResult", " Updatestatus ", "tsUpdate"},
-        {"labCurrVer", "Version:", "gbUpdResult"},
-        {"labMyVersion", "---", "gbUpdResult"},
-        {"labActverText", "Aktuelle:", "gbUpdResult"},
-        {"labActver", "---", "gbUpdResult"},
-        {"labNews", "Neuerungen in aktuelleren Versionen:", "gbUpdResult"},
-        {"labUpdResult", "", "gbUpdResult"},
-        {"labUpdLink", "Update-Link", "gbUpdResult"},
-    };
-    for (const auto& c : controls) {
+    for (const CaptionCase& c : captions) {
         SCOPED_TRACE(c.name);
         auto* widget = find<QWidget>(c.name);
         ASSERT_NE(widget, nullptr);

@@ -36,7 +36,7 @@ function(vexrem_library name)
     add_library(${name} STATIC ${sources} ${headers} ${ARG_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PUBLIC vexrem_common ${ARG_DEPENDS})
     if(ARG_QT)
-        set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON AUTOUIC ON)
     endif()
 endfunction()
 

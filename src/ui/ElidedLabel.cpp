@@ -5,6 +5,8 @@
 
 namespace vexrem {
 
+ElidedLabel::ElidedLabel(QWidget* parent) : ElidedLabel(QString(), parent) {}
+
 ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
     setTextFormat(Qt::PlainText);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

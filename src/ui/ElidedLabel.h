@@ -10,6 +10,7 @@ namespace vexrem {
 class ElidedLabel : public QLabel {
     Q_OBJECT
 public:
+    explicit ElidedLabel(QWidget* parent = nullptr);
     explicit ElidedLabel(const QString& text, QWidget* parent = nullptr);
 
 protected:

@@ -43,9 +43,7 @@ void TMainWin::ResetConfigUIElements() {
         return; // done when they are made
     }
     SettingsToControls(Config(), ui_);
-    ui_.labBalloonReg->setText(BalloonTipsEnabled()
-                                   ? QStringLiteral("(Balloontips sind enabled)")
-                                   : QStringLiteral("(Balloontips sind disabled)"));
+    ui_.labBalloonReg->setText(BalloonTipsCaption(BalloonTipsEnabled()));
     cbBlinkOnErrorClick(nullptr);
 }
 

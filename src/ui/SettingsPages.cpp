@@ -1,111 +1,48 @@
 #include "ui/SettingsPages.h"
 
-#include "ui/ElidedLabel.h"
-#include "ui/LinkLabel.h"
+#include "config/Config.h"
 #include "ui/PlatformTexts.h"
-#include "ui/SpinEdit.h"
+#include "ui_AboutPage.h"
+#include "ui_BasicsPage.h"
+#include "ui_MessagesPage.h"
+#include "ui_PopupPage.h"
+#include "ui_SettingsWindow.h"
+#include "ui_UpdatePage.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QDialog>
 #include <QEvent>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 #include <QProxyStyle>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QSlider>
-#include <QSpinBox>
 #include <QStyleFactory>
-#include <QTabWidget>
-#include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include <algorithm>
+#include <initializer_list>
+#include <stdexcept>
+#include <string_view>
+#include <variant>
 
 namespace vexrem {
 
 namespace {
 
-// The window caption and the border around the pages and buttons.
-constexpr int kWindowBorder = 5;
-// Width of the INI file line; the main window shortens the path to it.
-constexpr int kFilenameWidth = 513;
-// Spin edits hold at most four digits; a fixed width keeps them aligned.
-constexpr int kSpinWidth = 80;
-// The About page keeps a wider border than the others.
-constexpr int kAboutBorder = 20;
-
-template <class W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
+// The bounds and default of the integer setting stored under key, so a
+// control offers exactly what loading the file accepts. A key that names no
+// integer setting fails the build.
+consteval IntegerSetting integerSetting(std::string_view key) {
+    for (const SettingEntry& entry : SettingsTable) {
+        if (key == entry.key) {
+            if (const auto* setting = std::get_if<IntegerSetting>(&entry.setting)) {
+                return *setting;
+            }
+        }
+    }
+    throw std::logic_error("no integer setting under this key");
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* label = named(new QLabel(text, parent), name);
-    // Captions are plain text: a failure text may contain markup of a page.
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QLabel* makeWrappedLabel(QWidget* parent, const char* name, const QString& text) {
-    QLabel* label = makeLabel(parent, name, text);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
-
-ClickableLabel* makeLink(QWidget* parent, const char* name, const QString& text) {
-    auto* label = named(new ClickableLabel(text, parent), name);
-    label->setTextFormat(Qt::PlainText);
-    StyleAsLink(label);
-    return label;
-}
-
-QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& text) {
-    return named(new QCheckBox(text, parent), name);
-}
-
-QRadioButton* makeRadio(QWidget* parent, const char* name, const QString& text) {
-    return named(new QRadioButton(text, parent), name);
-}
-
-QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& title) {
-    return named(new QGroupBox(title, parent), name);
-}
-
-// An edit with its caption label; the label is the edit's buddy so that a
-// mnemonic in the caption moves the focus into the edit.
-QLineEdit* makeEdit(QWidget* parent, const char* name, QLabel*& label, const QString& caption) {
-    const QByteArray labelName = QByteArray(name) + "Label";
-    label = makeLabel(parent, labelName.constData(), caption);
-    auto* edit = named(new QLineEdit(parent), name);
-    label->setBuddy(edit);
-    return edit;
-}
-
-QSpinBox* makeSpin(QWidget* parent, const char* name, QLabel*& label, const QString& caption,
-                   int minimum, int maximum, int step = 1) {
-    const QByteArray labelName = QByteArray(name) + "Label";
-    label = makeLabel(parent, labelName.constData(), caption);
-    auto* spin = named(new SpinEdit(parent), name);
-    spin->setRange(minimum, maximum);
-    spin->setSingleStep(step);
-    spin->setFixedWidth(kSpinWidth);
-    spin->setAlignment(Qt::AlignRight);
-    // Left holding no number, the box takes its minimum; a value out of
-    // range is corrected into it (Qt would fall back to the previous value).
-    spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    label->setBuddy(spin);
-    return spin;
+template <class Control> void setRange(Control* control, const IntegerSetting& setting) {
+    control->setRange(setting.min, setting.max);
 }
 
 // The password field shows a "*" for each character, on every system,
@@ -168,7 +105,184 @@ private:
     bool done_ = false;
 };
 
+// The window form makes the buttons before the pages are filled in, so they
+// would come first in the focus chain; Tab has to reach them after the last
+// control of the last page.
+void moveToEndOfFocusChain(QWidget* window, std::initializer_list<QWidget*> widgets) {
+    QWidget* last = window->previousInFocusChain();
+    while (last != window && last->focusPolicy() == Qt::NoFocus) {
+        last = last->previousInFocusChain();
+    }
+    for (QWidget* widget : widgets) {
+        QWidget::setTabOrder(last, widget);
+        last = widget;
+    }
+}
+
+void setupBasicsPage(TMainWinUi& ui) {
+    Ui::BasicsPage form;
+    form.setupUi(ui.tsBasics);
+    ui.gbBasics = form.gbBasics;
+    ui.cbActive = form.cbActive;
+    ui.cbZavazuzeza = form.cbZavazuzeza;
+    ui.imgHelpZavazuzeza = form.imgHelpZavazuzeza;
+    ui.labAutostart = form.labAutostart;
+    ui.leUserNameLabel = form.leUserNameLabel;
+    ui.leUserName = form.leUserName;
+    ui.seIntervallLabel = form.seIntervallLabel;
+    ui.seIntervall = form.seIntervall;
+    ui.seStartupDelayLabel = form.seStartupDelayLabel;
+    ui.seStartupDelay = form.seStartupDelay;
+    ui.gbProxy = form.gbProxy;
+    ui.cbUseProxy = form.cbUseProxy;
+    ui.leProxyServerLabel = form.leProxyServerLabel;
+    ui.leProxyServer = form.leProxyServer;
+    ui.leProxyPortLabel = form.leProxyPortLabel;
+    ui.leProxyPort = form.leProxyPort;
+    ui.cbProxyAuth = form.cbProxyAuth;
+    ui.leProxyUsernameLabel = form.leProxyUsernameLabel;
+    ui.leProxyUsername = form.leProxyUsername;
+    ui.leProxyPasswordLabel = form.leProxyPasswordLabel;
+    ui.leProxyPassword = form.leProxyPassword;
+    ui.gbInfo = form.gbInfo;
+    ui.labFilename = form.labFilename;
+    ui.labCallsText = form.labCallsText;
+    ui.labCallsValue = form.labCallsValue;
+    ui.labCallErrorsText = form.labCallErrorsText;
+    ui.labCallErrorsValue = form.labCallErrorsValue;
+    ui.labLastResultText = form.labLastResultText;
+    ui.labLastResultValue = form.labLastResultValue;
+
+    ui.imgHelpZavazuzeza->setPixmap(MakeHelpPixmap());
+    setRange(ui.seIntervall, integerSetting("Interval"));
+    setRange(ui.seStartupDelay, integerSetting("StartupDelay"));
+    StyleAsLink(ui.labAutostart);
+    // Owned by the field; the field forgets a style that is deleted.
+    auto* starStyle = new StarPasswordStyle();
+    starStyle->setParent(ui.leProxyPassword);
+    ui.leProxyPassword->setStyle(starStyle);
+    // Room for three lines; a longer failure text is cut rather than
+    // resizing the fixed window.
+    ui.labLastResultValue->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    ui.labLastResultValue->setFixedHeight(3 * ui.labLastResultValue->fontMetrics().lineSpacing());
+}
+
+void setupMessagesPage(TMainWinUi& ui) {
+    Ui::MessagesPage form;
+    form.setupUi(ui.tsMessages);
+    ui.gbBalloon = form.gbBalloon;
+    ui.cbShowBalloon = form.cbShowBalloon;
+    ui.cbGotoGameOnBalloonClick = form.cbGotoGameOnBalloonClick;
+    ui.labBalloonReg = form.labBalloonReg;
+    ui.leBalloonCaptionLabel = form.leBalloonCaptionLabel;
+    ui.leBalloonCaption = form.leBalloonCaption;
+    ui.leBalloontextLabel = form.leBalloontextLabel;
+    ui.leBalloontext = form.leBalloontext;
+    ui.seBalloonTimeoutLabel = form.seBalloonTimeoutLabel;
+    ui.seBalloonTimeout = form.seBalloonTimeout;
+    ui.labBalloondescr = form.labBalloondescr;
+    ui.gbSonst = form.gbSonst;
+    ui.leTooltipTextLabel = form.leTooltipTextLabel;
+    ui.leTooltipText = form.leTooltipText;
+    ui.leToolTipTextNichtDranLabel = form.leToolTipTextNichtDranLabel;
+    ui.leToolTipTextNichtDran = form.leToolTipTextNichtDran;
+    ui.gbTrayIconCols = form.gbTrayIconCols;
+    ui.rbTrayIconStandard = form.rbTrayIconStandard;
+    ui.rbTrayIcon16Cols = form.rbTrayIcon16Cols;
+    ui.labColorDepth = form.labColorDepth;
+    ui.gbTrayIcon = form.gbTrayIcon;
+    ui.rbIconModeNormal = form.rbIconModeNormal;
+    ui.rbIconModeKing = form.rbIconModeKing;
+    ui.cbBlinkOnError = form.cbBlinkOnError;
+    ui.tbBlinkSpeedLabel = form.tbBlinkSpeedLabel;
+    ui.tbBlinkSpeed = form.tbBlinkSpeed;
+    ui.gbIconSample = form.gbIconSample;
+    ui.imageIconError = form.imageIconError;
+
+    ui.labBalloonReg->setToolTip(BalloonCheckHint());
+    // Room for the longer of the two status texts the main window writes,
+    // so filling it does not widen the fixed window.
+    const QFontMetrics metrics = ui.labBalloonReg->fontMetrics();
+    ui.labBalloonReg->setMinimumWidth(
+        std::max(metrics.horizontalAdvance(BalloonTipsCaption(true)),
+                 metrics.horizontalAdvance(BalloonTipsCaption(false))) +
+        4);
+    setRange(ui.seBalloonTimeout, integerSetting("BalloonTimeout"));
+    constexpr IntegerSetting blinkSpeed = integerSetting("TrayIconBlinkSpeed");
+    setRange(ui.tbBlinkSpeed, blinkSpeed);
+    ui.tbBlinkSpeed->setValue(blinkSpeed.def);
+    StyleAsLink(ui.labColorDepth);
+}
+
+void setupPopupPage(TMainWinUi& ui) {
+    Ui::PopupPage form;
+    form.setupUi(ui.tsPopup);
+    ui.XPGroupBox1 = form.XPGroupBox1;
+    ui.cbPopup = form.cbPopup;
+    ui.lePopupCaptionLabel = form.lePopupCaptionLabel;
+    ui.lePopupCaption = form.lePopupCaption;
+    ui.lePopupMessageLabel = form.lePopupMessageLabel;
+    ui.lePopupMessage = form.lePopupMessage;
+    ui.labDelayDescription = form.labDelayDescription;
+    ui.sePopupDelay1Label = form.sePopupDelay1Label;
+    ui.sePopupDelay1 = form.sePopupDelay1;
+    ui.sePopupDelay2Label = form.sePopupDelay2Label;
+    ui.sePopupDelay2 = form.sePopupDelay2;
+    ui.editPopupHindaLabel = form.editPopupHindaLabel;
+    ui.editPopupHinda = form.editPopupHinda;
+
+    setRange(ui.sePopupDelay1, integerSetting("PopupDelay1"));
+    setRange(ui.sePopupDelay2, integerSetting("PopupDelay2"));
+}
+
+void setupAboutPage(TMainWinUi& ui) {
+    Ui::AboutPage form;
+    form.setupUi(ui.tsAbout);
+    ui.labProgName = form.labProgName;
+    ui.labAboutText = form.labAboutText;
+    ui.labLinkVexelfeld = form.labLinkVexelfeld;
+    ui.labLinkVexelReminder = form.labLinkVexelReminder;
+    ui.labLinkPim = form.labLinkPim;
+    ui.labLinkEclipsePlugin = form.labLinkEclipsePlugin;
+
+    // Larger than the window's font, whichever font that turns out to be.
+    QFont titleFont = ui.labProgName->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.75);
+    titleFont.setBold(true);
+    ui.labProgName->setFont(titleFont);
+    for (QLabel* link :
+         {ui.labLinkVexelfeld, ui.labLinkVexelReminder, ui.labLinkPim, ui.labLinkEclipsePlugin}) {
+        StyleAsLink(link);
+    }
+}
+
+void setupUpdatePage(TMainWinUi& ui) {
+    Ui::UpdatePage form;
+    form.setupUi(ui.tsUpdate);
+    ui.gbUpdateSettings = form.gbUpdateSettings;
+    ui.btnUpdateCheck = form.btnUpdateCheck;
+    ui.cbStartupCheck = form.cbStartupCheck;
+    ui.gbUpdResult = form.gbUpdResult;
+    ui.labCurrVer = form.labCurrVer;
+    ui.labMyVersion = form.labMyVersion;
+    ui.labActverText = form.labActverText;
+    ui.labActver = form.labActver;
+    ui.labNews = form.labNews;
+    ui.tvFeatures = form.tvFeatures;
+    ui.labUpdResult = form.labUpdResult;
+    ui.imgUpdate = form.imgUpdate;
+    ui.labUpdLink = form.labUpdLink;
+
+    ui.imgUpdate->setPixmap(MakeUpdatePixmap());
+    StyleAsLink(ui.labUpdLink);
+}
+
 } // namespace
+
+QString BalloonTipsCaption(bool enabled) {
+    return enabled ? QStringLiteral("(Balloontips sind enabled)")
+                   : QStringLiteral("(Balloontips sind disabled)");
+}
 
 QPixmap MakeHelpPixmap() {
     QPixmap pixmap(16, 16);
@@ -216,480 +330,28 @@ QPixmap MakeUpdatePixmap() {
 }
 
 void TMainWinUi::setupUi(QDialog* mainWin) {
-    if (mainWin->objectName().isEmpty()) {
-        mainWin->setObjectName(QStringLiteral("TMainWin"));
-    }
-    mainWin->setWindowTitle(QStringLiteral("VexelReminder"));
+    // Only a close box in the title bar: no minimise, maximise or help button.
     mainWin->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                             Qt::CustomizeWindowHint);
-    mainWin->setSizeGripEnabled(false);
+    Ui::SettingsWindow window;
+    window.setupUi(mainWin);
+    XPPageControl = window.XPPageControl;
+    tsBasics = window.tsBasics;
+    tsMessages = window.tsMessages;
+    tsPopup = window.tsPopup;
+    tsAbout = window.tsAbout;
+    tsUpdate = window.tsUpdate;
+    btnExit = window.btnExit;
+    btnSetConfig = window.btnSetConfig;
+    btnCheck = window.btnCheck;
+    btnClose = window.btnClose;
 
-    auto* windowLayout = new QVBoxLayout(mainWin);
-    windowLayout->setContentsMargins(kWindowBorder, kWindowBorder, kWindowBorder, kWindowBorder);
-    windowLayout->setSpacing(kWindowBorder);
-
-    XPPageControl = named(new QTabWidget(mainWin), "XPPageControl");
-    windowLayout->addWidget(XPPageControl);
-
-    // ---- Grundeinstellungen ------------------------------------------------
-    tsBasics = named(new QWidget(), "tsBasics");
-    {
-        auto* page = new QGridLayout(tsBasics);
-
-        gbBasics = makeGroup(tsBasics, "gbBasics", QStringLiteral(" Basiskonfiguration "));
-        {
-            auto* g = new QGridLayout(gbBasics);
-            cbActive = makeCheck(gbBasics, "cbActive", QStringLiteral("VexelReminder ist aktiv"));
-            cbZavazuzeza = makeCheck(gbBasics, "cbZavazuzeza", QStringLiteral("Zavazuzeza"));
-            imgHelpZavazuzeza = named(new ClickableLabel(gbBasics), "imgHelpZavazuzeza");
-            imgHelpZavazuzeza->setPixmap(MakeHelpPixmap());
-            imgHelpZavazuzeza->setFixedSize(16, 16);
-            imgHelpZavazuzeza->setCursor(Qt::PointingHandCursor);
-            leUserName = makeEdit(gbBasics, "leUserName", leUserNameLabel,
-                                  QStringLiteral("Benutzername (von Vexelfeld)"));
-            seIntervall = makeSpin(gbBasics, "seIntervall", seIntervallLabel,
-                                   QStringLiteral("Abfrageintervall (sec)"), 20, 1800, 10);
-            seStartupDelay = makeSpin(gbBasics, "seStartupDelay", seStartupDelayLabel,
-                                      QStringLiteral("Sekunden vor erster Abfrage"), 1, 60);
-            labAutostart =
-                makeLink(gbBasics, "labAutostart", QStringLiteral("Autostart verwalten"));
-            labAutostart->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-            auto* zava = new QHBoxLayout();
-            zava->setSpacing(4);
-            zava->addWidget(cbZavazuzeza);
-            zava->addWidget(imgHelpZavazuzeza);
-            zava->addStretch();
-
-            g->addWidget(cbActive, 0, 0, 1, 2);
-            g->addLayout(zava, 1, 0, 1, 2);
-            g->addWidget(leUserNameLabel, 2, 0, 1, 2);
-            g->addWidget(leUserName, 3, 0, 1, 2);
-            g->addWidget(seIntervallLabel, 4, 0);
-            g->addWidget(seIntervall, 4, 1);
-            g->addWidget(seStartupDelayLabel, 5, 0);
-            g->addWidget(seStartupDelay, 5, 1);
-            g->setRowStretch(6, 1);
-            g->addWidget(labAutostart, 7, 0, 1, 2, Qt::AlignRight);
-        }
-
-        gbProxy = makeGroup(tsBasics, "gbProxy", QStringLiteral(" Proxy-Einstellungen"));
-        {
-            auto* g = new QGridLayout(gbProxy);
-            cbUseProxy = makeCheck(gbProxy, "cbUseProxy", QStringLiteral("Proxy verwenden"));
-            leProxyServer =
-                makeEdit(gbProxy, "leProxyServer", leProxyServerLabel, QStringLiteral("Server"));
-            leProxyPort =
-                makeEdit(gbProxy, "leProxyPort", leProxyPortLabel, QStringLiteral("Port"));
-            leProxyPort->setText(QStringLiteral("8080"));
-            leProxyPort->setFixedWidth(kSpinWidth);
-            cbProxyAuth = makeCheck(gbProxy, "cbProxyAuth", QStringLiteral("Authentifizierung"));
-            leProxyUsername = makeEdit(gbProxy, "leProxyUsername", leProxyUsernameLabel,
-                                       QStringLiteral("Benutzername"));
-            leProxyPassword = makeEdit(gbProxy, "leProxyPassword", leProxyPasswordLabel,
-                                       QStringLiteral("Passwort"));
-            leProxyPassword->setEchoMode(QLineEdit::Password);
-            // Owned by the field; the field forgets a style that is deleted.
-            auto* starStyle = new StarPasswordStyle();
-            starStyle->setParent(leProxyPassword);
-            leProxyPassword->setStyle(starStyle);
-
-            g->addWidget(cbUseProxy, 0, 0, 1, 2);
-            g->addWidget(leProxyServerLabel, 1, 0);
-            g->addWidget(leProxyServer, 1, 1);
-            g->addWidget(leProxyPortLabel, 2, 0);
-            g->addWidget(leProxyPort, 2, 1, Qt::AlignLeft);
-            g->addWidget(cbProxyAuth, 3, 0, 1, 2);
-            g->addWidget(leProxyUsernameLabel, 4, 0);
-            g->addWidget(leProxyUsername, 4, 1);
-            g->addWidget(leProxyPasswordLabel, 5, 0);
-            g->addWidget(leProxyPassword, 5, 1);
-            g->setRowStretch(6, 1);
-        }
-
-        gbInfo = makeGroup(tsBasics, "gbInfo", QStringLiteral(" Information "));
-        {
-            auto* g = new QGridLayout(gbInfo);
-            labFilename = makeLabel(gbInfo, "labFilename", QStringLiteral("INI-Datei: "));
-            labFilename->setFixedWidth(kFilenameWidth);
-            labFilename->setWordWrap(false);
-            labCallsText =
-                makeLabel(gbInfo, "labCallsText", QStringLiteral("Abrufe in aktueller Instanz:"));
-            // The counters stay empty until the first result.
-            labCallsValue = makeLabel(gbInfo, "labCallsValue", QString());
-            labCallErrorsText =
-                makeLabel(gbInfo, "labCallErrorsText", QStringLiteral("Davon nicht geglückt:"));
-            labCallErrorsValue = makeLabel(gbInfo, "labCallErrorsValue", QString());
-            labLastResultText =
-                makeLabel(gbInfo, "labLastResultText", QStringLiteral("Letztes Abfrageergebnis:"));
-            labLastResultValue = makeWrappedLabel(gbInfo, "labLastResultValue", QString());
-            // Room for three lines; a longer failure text is cut rather than
-            // resizing the fixed window.
-            labLastResultValue->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-            labLastResultValue->setFixedHeight(3 * labLastResultValue->fontMetrics().lineSpacing());
-
-            g->addWidget(labFilename, 0, 0, 1, 2);
-            g->addWidget(labCallsText, 1, 0);
-            g->addWidget(labCallsValue, 1, 1);
-            g->addWidget(labCallErrorsText, 2, 0);
-            g->addWidget(labCallErrorsValue, 2, 1);
-            g->addWidget(labLastResultText, 3, 0, Qt::AlignTop);
-            g->addWidget(labLastResultValue, 3, 1);
-            g->setColumnStretch(1, 1);
-        }
-
-        page->addWidget(gbBasics, 0, 0);
-        page->addWidget(gbProxy, 0, 1);
-        page->addWidget(gbInfo, 1, 0, 1, 2);
-        page->setRowStretch(2, 1);
-    }
-    XPPageControl->addTab(tsBasics, QStringLiteral("Grundeinstellungen"));
-
-    // ---- Tray-Icon ---------------------------------------------------------
-    tsMessages = named(new QWidget(), "tsMessages");
-    {
-        auto* page = new QGridLayout(tsMessages);
-
-        gbBalloon = makeGroup(tsMessages, "gbBalloon", QStringLiteral(" Balloontip-Optionen "));
-        {
-            auto* g = new QGridLayout(gbBalloon);
-            cbShowBalloon =
-                makeCheck(gbBalloon, "cbShowBalloon", QStringLiteral("Balloontips anzeigen"));
-            cbGotoGameOnBalloonClick = makeCheck(gbBalloon, "cbGotoGameOnBalloonClick",
-                                                 QStringLiteral("Bei Klick zu Vexelfeld"));
-            labBalloonReg =
-                named(new ClickableLabel(QStringLiteral("Balloontips-Status"), gbBalloon),
-                      "labBalloonReg");
-            labBalloonReg->setTextFormat(Qt::PlainText);
-            labBalloonReg->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            labBalloonReg->setToolTip(BalloonCheckHint());
-            // Room for the longer of the two status texts the main window
-            // writes, so filling it does not widen the fixed window.
-            labBalloonReg->setMinimumWidth(labBalloonReg->fontMetrics().horizontalAdvance(
-                                               QStringLiteral("(Balloontips sind disabled)")) +
-                                           4);
-            {
-                QPalette pal = labBalloonReg->palette();
-                pal.setColor(QPalette::WindowText, QColor(128, 128, 128));
-                labBalloonReg->setPalette(pal);
-            }
-            leBalloonCaption = makeEdit(gbBalloon, "leBalloonCaption", leBalloonCaptionLabel,
-                                        QStringLiteral("Überschrift"));
-            leBalloontext = makeEdit(gbBalloon, "leBalloontext", leBalloontextLabel,
-                                     QStringLiteral("Text (%d = Spieleanzahl)"));
-            seBalloonTimeout = makeSpin(gbBalloon, "seBalloonTimeout", seBalloonTimeoutLabel,
-                                        QStringLiteral("Anzeigedauer (sec)"), 1, 10);
-            labBalloondescr = makeWrappedLabel(
-                gbBalloon, "labBalloondescr",
-                QStringLiteral("Wenn du bei einem Spiel dran bist und auf den Balloon klickst, "
-                               "kommst Du direkt zu dem entsprechenden Spiel. Damit das klappt, "
-                               "muss im (Standard-) Browser das vexelfeld-Cookie vorhanden sein."));
-
-            g->addWidget(cbShowBalloon, 0, 0);
-            g->addWidget(labBalloonReg, 0, 1, Qt::AlignRight);
-            g->addWidget(cbGotoGameOnBalloonClick, 1, 0, 1, 2);
-            g->addWidget(leBalloonCaptionLabel, 2, 0, 1, 2);
-            g->addWidget(leBalloonCaption, 3, 0, 1, 2);
-            g->addWidget(leBalloontextLabel, 4, 0, 1, 2);
-            g->addWidget(leBalloontext, 5, 0, 1, 2);
-            g->addWidget(seBalloonTimeoutLabel, 6, 0, 1, 2);
-            g->addWidget(seBalloonTimeout, 7, 0, Qt::AlignLeft);
-            g->addWidget(labBalloondescr, 8, 0, 1, 2);
-            g->setRowStretch(9, 1);
-        }
-
-        gbTrayIcon =
-            makeGroup(tsMessages, "gbTrayIcon", QStringLiteral(" Tray-Icon - Konfiguration "));
-        {
-            auto* g = new QGridLayout(gbTrayIcon);
-            rbIconModeNormal =
-                makeRadio(gbTrayIcon, "rbIconModeNormal",
-                          QStringLiteral("Normal (Fehler=rot, Nichtdran=gelb, Dran=grün)"));
-            rbIconModeNormal->setChecked(true);
-            rbIconModeKing =
-                makeRadio(gbTrayIcon, "rbIconModeKing",
-                          QStringLiteral("Invers (Nichtdran=rot, Fehler=gelb, Dran=grün)"));
-            cbBlinkOnError =
-                makeCheck(gbTrayIcon, "cbBlinkOnError", QStringLiteral("Bei Fehler blinken"));
-
-            gbIconSample = makeGroup(gbTrayIcon, "gbIconSample", QStringLiteral(" Blinktest "));
-            {
-                auto* s = new QVBoxLayout(gbIconSample);
-                imageIconError = named(new QLabel(gbIconSample), "imageIconError");
-                imageIconError->setFixedSize(16, 16);
-                s->addWidget(imageIconError, 0, Qt::AlignCenter);
-            }
-
-            tbBlinkSpeedLabel =
-                makeLabel(gbTrayIcon, "tbBlinkSpeedLabel", QStringLiteral("Blinkspeed"));
-            tbBlinkSpeed = named(new QSlider(Qt::Vertical, gbTrayIcon), "tbBlinkSpeed");
-            tbBlinkSpeed->setRange(500, 2000);
-            tbBlinkSpeed->setTickInterval(100);
-            tbBlinkSpeed->setSingleStep(100);
-            tbBlinkSpeed->setPageStep(100);
-            tbBlinkSpeed->setTickPosition(QSlider::TicksBothSides);
-            // The fast end at the top; arrow keys move the thumb the way they point.
-            tbBlinkSpeed->setInvertedAppearance(true);
-            tbBlinkSpeed->setInvertedControls(true);
-            tbBlinkSpeed->setValue(1000);
-            tbBlinkSpeed->setMinimumHeight(110);
-            tbBlinkSpeedLabel->setBuddy(tbBlinkSpeed);
-
-            auto* blink = new QVBoxLayout();
-            blink->addWidget(cbBlinkOnError);
-            blink->addWidget(gbIconSample, 0, Qt::AlignLeft);
-            blink->addStretch();
-            auto* speed = new QVBoxLayout();
-            speed->addWidget(tbBlinkSpeedLabel, 0, Qt::AlignHCenter);
-            speed->addWidget(tbBlinkSpeed, 1, Qt::AlignHCenter);
-
-            g->addWidget(rbIconModeNormal, 0, 0, 1, 2);
-            g->addWidget(rbIconModeKing, 1, 0, 1, 2);
-            g->addLayout(blink, 2, 0);
-            g->addLayout(speed, 2, 1);
-            g->setColumnStretch(0, 1);
-        }
-
-        gbTrayIconCols = makeGroup(tsMessages, "gbTrayIconCols", QStringLiteral(" Farbtiefe "));
-        {
-            auto* g = new QGridLayout(gbTrayIconCols);
-            rbTrayIconStandard =
-                makeRadio(gbTrayIconCols, "rbTrayIconStandard", QStringLiteral("Standard"));
-            rbTrayIconStandard->setChecked(true);
-            rbTrayIcon16Cols =
-                makeRadio(gbTrayIconCols, "rbTrayIcon16Cols", QStringLiteral("16 Farben"));
-            labColorDepth = makeLink(gbTrayIconCols, "labColorDepth",
-                                     QStringLiteral("Information zur Farbtiefe"));
-            g->addWidget(rbTrayIconStandard, 0, 0);
-            g->addWidget(rbTrayIcon16Cols, 1, 0);
-            g->addWidget(labColorDepth, 1, 1, Qt::AlignRight);
-            g->setColumnStretch(1, 1);
-        }
-
-        gbSonst = makeGroup(tsMessages, "gbSonst", QStringLiteral(" Benachrichtigung "));
-        {
-            auto* g = new QVBoxLayout(gbSonst);
-            leTooltipText = makeEdit(
-                gbSonst, "leTooltipText", leTooltipTextLabel,
-                QStringLiteral("Tooltip des Trayicons, wenn dran (%d = Anzahl der Spiele)"));
-            leToolTipTextNichtDran =
-                makeEdit(gbSonst, "leToolTipTextNichtDran", leToolTipTextNichtDranLabel,
-                         QStringLiteral("Tooltip des Trayicons, wenn nicht dran"));
-            g->addWidget(leTooltipTextLabel);
-            g->addWidget(leTooltipText);
-            g->addWidget(leToolTipTextNichtDranLabel);
-            g->addWidget(leToolTipTextNichtDran);
-        }
-
-        auto* right = new QVBoxLayout();
-        right->addWidget(gbTrayIcon);
-        right->addWidget(gbTrayIconCols);
-        page->addWidget(gbBalloon, 0, 0);
-        page->addLayout(right, 0, 1);
-        page->addWidget(gbSonst, 1, 0, 1, 2);
-        page->setRowStretch(2, 1);
-    }
-    XPPageControl->addTab(tsMessages, QStringLiteral("Tray-Icon"));
-
-    // ---- Popup -------------------------------------------------------------
-    tsPopup = named(new QWidget(), "tsPopup");
-    {
-        auto* page = new QVBoxLayout(tsPopup);
-        XPGroupBox1 = makeGroup(tsPopup, "XPGroupBox1", QStringLiteral(" Popup-Einstellungen "));
-        auto* g = new QGridLayout(XPGroupBox1);
-        cbPopup =
-            makeCheck(XPGroupBox1, "cbPopup", QStringLiteral("Anzeige des Popups aktivieren"));
-        lePopupCaption = makeEdit(XPGroupBox1, "lePopupCaption", lePopupCaptionLabel,
-                                  QStringLiteral("Fenstertitel"));
-        lePopupMessage = makeEdit(XPGroupBox1, "lePopupMessage", lePopupMessageLabel,
-                                  QStringLiteral("Nachricht (%d für Anzahl der Spiele)"));
-        labDelayDescription = makeWrappedLabel(
-            XPGroupBox1, "labDelayDescription",
-            QStringLiteral("Gib hier die Sekunden für die zwei Warte-Buttons an. Das Popup wird "
-                           "bei Klick auf einen dieser Buttons die entsprechende Zeit lang in "
-                           "keinem Fall neu angezeigt. Nach Ablauf der Zeit wird das Popup beim "
-                           "nächsten positiven Dransei-Check wieder erscheinen."));
-        sePopupDelay1 = makeSpin(XPGroupBox1, "sePopupDelay1", sePopupDelay1Label,
-                                 QStringLiteral("Wartezeit Knopf 1"), 1, 3600);
-        sePopupDelay2 = makeSpin(XPGroupBox1, "sePopupDelay2", sePopupDelay2Label,
-                                 QStringLiteral("Wartezeit Knopf 2"), 1, 3600);
-        editPopupHinda = makeEdit(
-            XPGroupBox1, "editPopupHinda", editPopupHindaLabel,
-            QStringLiteral("Beschriftung für den Button, der dich vom Popup zu Vexelfeld bringt:"));
-
-        g->addWidget(cbPopup, 0, 0, 1, 3);
-        g->addWidget(lePopupCaptionLabel, 1, 0, 1, 3);
-        g->addWidget(lePopupCaption, 2, 0, 1, 3);
-        g->addWidget(lePopupMessageLabel, 3, 0, 1, 3);
-        g->addWidget(lePopupMessage, 4, 0, 1, 3);
-        g->addWidget(labDelayDescription, 5, 0, 1, 3);
-        g->addWidget(sePopupDelay1Label, 6, 0);
-        g->addWidget(sePopupDelay1, 6, 1);
-        g->addWidget(sePopupDelay2Label, 7, 0);
-        g->addWidget(sePopupDelay2, 7, 1);
-        g->addWidget(editPopupHindaLabel, 8, 0, 1, 3);
-        g->addWidget(editPopupHinda, 9, 0, 1, 3);
-        g->setColumnStretch(2, 1);
-        g->setRowStretch(10, 1);
-        page->addWidget(XPGroupBox1);
-    }
-    XPPageControl->addTab(tsPopup, QStringLiteral("Popup"));
-
-    // ---- Über VexelReminder ------------------------------------------------
-    tsAbout = named(new QWidget(), "tsAbout");
-    {
-        auto* page = new QVBoxLayout(tsAbout);
-        page->setContentsMargins(kAboutBorder, kAboutBorder, kAboutBorder, kAboutBorder);
-        labProgName = makeLabel(tsAbout, "labProgName", QStringLiteral("VexelReminder"));
-        labProgName->setAlignment(Qt::AlignCenter);
-        QFont titleFont = labProgName->font();
-        titleFont.setPointSizeF(titleFont.pointSizeF() * 1.75);
-        titleFont.setBold(true);
-        labProgName->setFont(titleFont);
-
-        labAboutText = makeWrappedLabel(
-            tsAbout, "labAboutText",
-            QStringLiteral(
-                "Der VexelReminder sitzt im Infobereich der Taskleiste und fragt in festen "
-                "Abständen beim Spielserver von Vexelfeld nach, ob du in einem deiner laufenden "
-                "Spiele am Zug bist. Ist das der Fall, sagt er es dir durch das Tray-Icon, einen "
-                "Balloontip und auf Wunsch ein Popup, und bringt dich mit einem Klick direkt zum "
-                "Spiel.\n\n"
-                "Das Programm wird so, wie es ist, zur Verfügung gestellt. Für seine Funktion und "
-                "für Schäden, die durch seine Benutzung entstehen, wird keinerlei Gewähr oder "
-                "Haftung übernommen.\n\n"
-                "Fehler, Fragen und Anregungen bitte per E-Mail an die unten genannte Adresse "
-                "melden. Neue Versionen und weitere Informationen gibt es auf der Seite des "
-                "VexelReminders."));
-
-        labLinkVexelfeld = makeLink(tsAbout, "labLinkVexelfeld", QStringLiteral("Vexelfeld"));
-        labLinkVexelReminder =
-            makeLink(tsAbout, "labLinkVexelReminder", QStringLiteral("VexelReminder"));
-        labLinkPim = makeLink(tsAbout, "labLinkPim", QString());
-        labLinkEclipsePlugin =
-            makeLink(tsAbout, "labLinkEclipsePlugin", QStringLiteral("Eclipse Plugin"));
-
-        auto* links = new QHBoxLayout();
-        links->addWidget(labLinkVexelfeld);
-        links->addStretch();
-        links->addWidget(labLinkVexelReminder);
-        links->addStretch();
-        links->addWidget(labLinkEclipsePlugin);
-        links->addStretch();
-        links->addWidget(labLinkPim);
-
-        page->addWidget(labProgName);
-        page->addSpacing(12);
-        page->addWidget(labAboutText);
-        page->addStretch();
-        page->addLayout(links);
-    }
-    XPPageControl->addTab(tsAbout, QStringLiteral("Über VexelReminder"));
-
-    // ---- Update ------------------------------------------------------------
-    tsUpdate = named(new QWidget(), "tsUpdate");
-    {
-        auto* page = new QVBoxLayout(tsUpdate);
-
-        gbUpdateSettings =
-            makeGroup(tsUpdate, "gbUpdateSettings", QStringLiteral(" Updateeinstellung "));
-        {
-            auto* g = new QHBoxLayout(gbUpdateSettings);
-            btnUpdateCheck =
-                named(new QPushButton(QStringLiteral("Jetzt auf Updates prüfen"), gbUpdateSettings),
-                      "btnUpdateCheck");
-            cbStartupCheck = makeCheck(gbUpdateSettings, "cbStartupCheck",
-                                       QStringLiteral("Bei Programmstart auf Updates prüfen"));
-            g->addWidget(btnUpdateCheck);
-            g->addSpacing(12);
-            g->addWidget(cbStartupCheck);
-            g->addStretch();
-        }
-
-        gbUpdResult = makeGroup(tsUpdate, "gbUpdResult", QStringLiteral(" Updatestatus "));
-        {
-            auto* g = new QGridLayout(gbUpdResult);
-            labCurrVer = makeLabel(gbUpdResult, "labCurrVer", QStringLiteral("Version:"));
-            labMyVersion = makeLabel(gbUpdResult, "labMyVersion", QStringLiteral("---"));
-            labActverText = makeLabel(gbUpdResult, "labActverText", QStringLiteral("Aktuelle:"));
-            // The newest version as the site writes it: cut to fit.
-            labActver = named(new ElidedLabel(QStringLiteral("---"), gbUpdResult), "labActver");
-            labNews = makeLabel(gbUpdResult, "labNews",
-                                QStringLiteral("Neuerungen in aktuelleren Versionen:"));
-            tvFeatures = named(new QTreeWidget(gbUpdResult), "tvFeatures");
-            tvFeatures->setHeaderHidden(true);
-            tvFeatures->setColumnCount(1);
-            tvFeatures->setEditTriggers(QAbstractItemView::NoEditTriggers);
-            tvFeatures->setSelectionMode(QAbstractItemView::SingleSelection);
-            labNews->setBuddy(tvFeatures);
-
-            // The result text and the update picture with its link share one
-            // place; the main window shows one or the other.
-            auto* resultArea = new QWidget(gbUpdResult);
-            resultArea->setObjectName(QStringLiteral("updResultArea"));
-            resultArea->setFixedWidth(170);
-            auto* area = new QGridLayout(resultArea);
-            area->setContentsMargins(0, 0, 0, 0);
-            labUpdResult = makeWrappedLabel(resultArea, "labUpdResult", QString());
-            labUpdResult->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-            labUpdResult->setFixedSize(170, 140);
-            imgUpdate = named(new ClickableLabel(resultArea), "imgUpdate");
-            imgUpdate->setPixmap(MakeUpdatePixmap());
-            imgUpdate->setAlignment(Qt::AlignCenter);
-            imgUpdate->setCursor(Qt::PointingHandCursor);
-            imgUpdate->setVisible(false);
-            labUpdLink = makeLink(resultArea, "labUpdLink", QStringLiteral("Update-Link"));
-            labUpdLink->setAlignment(Qt::AlignCenter);
-            labUpdLink->setVisible(false);
-            auto* picture = new QVBoxLayout();
-            picture->addStretch();
-            picture->addWidget(imgUpdate, 0, Qt::AlignHCenter);
-            picture->addWidget(labUpdLink, 0, Qt::AlignHCenter);
-            picture->addStretch();
-            area->addWidget(labUpdResult, 0, 0, Qt::AlignCenter);
-            area->addLayout(picture, 0, 0);
-            area->setRowMinimumHeight(0, 140);
-
-            auto* versions = new QGridLayout();
-            versions->addWidget(labCurrVer, 0, 0);
-            versions->addWidget(labMyVersion, 0, 1);
-            versions->addWidget(labActverText, 1, 0);
-            versions->addWidget(labActver, 1, 1);
-            versions->setColumnStretch(1, 1);
-
-            g->addLayout(versions, 0, 0);
-            g->addWidget(labNews, 1, 0);
-            g->addWidget(tvFeatures, 2, 0);
-            g->addWidget(resultArea, 0, 1, 3, 1, Qt::AlignCenter);
-            g->setColumnStretch(0, 1);
-            g->setRowStretch(2, 1);
-        }
-
-        page->addWidget(gbUpdateSettings);
-        page->addWidget(gbUpdResult, 1);
-    }
-    XPPageControl->addTab(tsUpdate, QStringLiteral("Update"));
-    XPPageControl->setCurrentWidget(tsBasics);
-
-    // ---- Buttons below the pages -------------------------------------------
-    {
-        auto* row = new QHBoxLayout();
-        btnExit =
-            named(new QPushButton(QStringLiteral("VexelReminder be&enden"), mainWin), "btnExit");
-        btnSetConfig =
-            named(new QPushButton(QStringLiteral("Ü&bernehmen"), mainWin), "btnSetConfig");
-        // Nothing to apply until a control differs from its setting.
-        btnSetConfig->setEnabled(false);
-        btnCheck = named(new QPushButton(QStringLiteral("&Jetzt prüfen"), mainWin), "btnCheck");
-        btnClose = named(new QPushButton(QStringLiteral("Sch&ließen"), mainWin), "btnClose");
-        btnClose->setDefault(true);
-        row->addWidget(btnExit);
-        row->addStretch();
-        row->addWidget(btnSetConfig);
-        row->addWidget(btnCheck);
-        row->addWidget(btnClose);
-        windowLayout->addLayout(row);
-    }
+    setupBasicsPage(*this);
+    setupMessagesPage(*this);
+    setupPopupPage(*this);
+    setupAboutPage(*this);
+    setupUpdatePage(*this);
+    moveToEndOfFocusChain(mainWin, {btnExit, btnSetConfig, btnCheck, btnClose});
 
     fitAndFix(mainWin);
     new FirstShowPlacer(mainWin); // owned by mainWin

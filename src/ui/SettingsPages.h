@@ -1,8 +1,9 @@
 #pragma once
 
 // The widgets of the settings window: five pages in a tab control and the
-// button row below them. TMainWin owns the dialog and wires the behaviour;
-// this class only builds and names the controls (every control's
+// button row below them, built from the Designer forms in forms/ (one per
+// page, one for the window). TMainWin owns the dialog and wires the
+// behaviour; this class only builds and names the controls (every control's
 // objectName equals its member name, so it can also be found by name).
 
 // Like a generated form header, this brings in every widget class it names,
@@ -148,6 +149,9 @@ struct TMainWinUi {
     ClickableLabel* imgUpdate = nullptr; // hidden until an update is listed
     ClickableLabel* labUpdLink = nullptr;
 };
+
+// The text of labBalloonReg for the state of the desktop's balloon tips.
+QString BalloonTipsCaption(bool enabled);
 
 // The 16 x 16 "?" of the help image beside cbZavazuzeza.
 QPixmap MakeHelpPixmap();

@@ -1,6 +1,8 @@
-// The settings window as built by TMainWinUi: every control is present under
-// its name, with its caption, range and initial state, on the right page.
+// The settings window as TMainWinUi builds it from its forms: every control
+// is present under its name, with its caption, range and initial state, on
+// the right page.
 #include "ui/SettingsPages.h"
+#include "config/Config.h"
 #include "ui/LinkLabel.h"
 
 #include <QApplication>
@@ -22,6 +24,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 namespace vexrem {
@@ -73,64 +77,85 @@ TEST_F(SettingsPagesTest, FivePagesInOrderWithTheirCaptions) {
     EXPECT_EQ(ui.XPPageControl->currentWidget(), ui.tsBasics);
 }
 
-TEST_F(SettingsPagesTest, GroupsCarryTheirTitlesOnTheirPages) {
-    const struct {
-        const char* name;
-        const char* title;
-        Page page;
-    } groups[] = {
-        {"gbBasics", " Basiskonfiguration ", Basics},
-        {"gbProxy", " Proxy-Einstellungen", Basics},
-        {"gbInfo", " Information ", Basics},
-        {"gbBalloon", " Balloontip-Optionen ", Messages},
-        {"gbSonst", " Benachrichtigung ", Messages},
-        {"gbTrayIconCols", " Farbtiefe ", Messages},
-        {"gbTrayIcon", " Tray-Icon - Konfiguration ", Messages},
-        {"gbIconSample", " Blinktest ", Messages},
-        {"XPGroupBox1", " Popup-Einstellungen ", Popup},
-        {"gbUpdateSettings", " Updateeinstellung ", Update},
-        {"gbUpdResult", " Updatestatus ", Update},
-    };
-    for (const auto& g : groups) {
-        SCOPED_TRACE(g.name);
-        auto* box = find<QGroupBox>(g.name);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->title(), QString::fromUtf8(g.title));
-        EXPECT_EQ(pageOf(box), g.page);
-    }
-    EXPECT_TRUE(ui.gbTrayIcon->isAncestorOf(ui.gbIconSample));
-}
+// Every captioned control, with the page or group that holds it.
+const struct CaptionCase {
+    const char* name;
+    const char* caption;
+    const char* in;
+} captions[] = {
+    {"gbBasics", " Basiskonfiguration ", "tsBasics"},
+    {"cbActive", "VexelReminder ist aktiv", "gbBasics"},
+    {"cbZavazuzeza", "Zavazuzeza", "gbBasics"},
+    {"labAutostart", "Autostart verwalten", "gbBasics"},
+    {"gbProxy", " Proxy-Einstellungen", "tsBasics"},
+    {"cbUseProxy", "Proxy verwenden", "gbProxy"},
+    {"cbProxyAuth", "Authentifizierung", "gbProxy"},
+    {"gbInfo", " Information ", "tsBasics"},
+    {"labFilename", "INI-Datei: ", "gbInfo"},
+    {"labCallsText", "Abrufe in aktueller Instanz:", "gbInfo"},
+    {"labCallErrorsText", "Davon nicht geglückt:", "gbInfo"},
+    {"labLastResultText", "Letztes Abfrageergebnis:", "gbInfo"},
+    {"gbBalloon", " Balloontip-Optionen ", "tsMessages"},
+    {"cbShowBalloon", "Balloontips anzeigen", "gbBalloon"},
+    {"cbGotoGameOnBalloonClick", "Bei Klick zu Vexelfeld", "gbBalloon"},
+    {"labBalloonReg", "Balloontips-Status", "gbBalloon"},
+    {"labBalloondescr",
+     "Wenn du bei einem Spiel dran bist und auf den Balloon klickst, kommst Du direkt zu dem "
+     "entsprechenden Spiel. Damit das klappt, muss im (Standard-) Browser das "
+     "vexelfeld-Cookie vorhanden sein.",
+     "gbBalloon"},
+    {"gbSonst", " Benachrichtigung ", "tsMessages"},
+    {"gbTrayIconCols", " Farbtiefe ", "tsMessages"},
+    {"rbTrayIconStandard", "Standard", "gbTrayIconCols"},
+    {"rbTrayIcon16Cols", "16 Farben", "gbTrayIconCols"},
+    {"labColorDepth", "Information zur Farbtiefe", "gbTrayIconCols"},
+    {"gbTrayIcon", " Tray-Icon - Konfiguration ", "tsMessages"},
+    {"rbIconModeNormal", "Normal (Fehler=rot, Nichtdran=gelb, Dran=grün)", "gbTrayIcon"},
+    {"rbIconModeKing", "Invers (Nichtdran=rot, Fehler=gelb, Dran=grün)", "gbTrayIcon"},
+    {"cbBlinkOnError", "Bei Fehler blinken", "gbTrayIcon"},
+    {"gbIconSample", " Blinktest ", "gbTrayIcon"},
+    {"XPGroupBox1", " Popup-Einstellungen ", "tsPopup"},
+    {"cbPopup", "Anzeige des Popups aktivieren", "XPGroupBox1"},
+    {"labDelayDescription",
+     "Gib hier die Sekunden für die zwei Warte-Buttons an. Das Popup wird bei Klick auf "
+     "einen dieser Buttons die entsprechende Zeit lang in keinem Fall neu angezeigt. Nach "
+     "Ablauf der Zeit wird das Popup beim nächsten positiven Dransei-Check wieder "
+     "erscheinen.",
+     "XPGroupBox1"},
+    {"labProgName", "VexelReminder", "tsAbout"},
+    {"labLinkVexelfeld", "Vexelfeld", "tsAbout"},
+    {"labLinkVexelReminder", "VexelReminder", "tsAbout"},
+    {"labLinkEclipsePlugin", "Eclipse Plugin", "tsAbout"},
+    {"gbUpdateSettings", " Updateeinstellung ", "tsUpdate"},
+    {"btnUpdateCheck", "Jetzt auf Updates prüfen", "gbUpdateSettings"},
+    {"cbStartupCheck", "Bei Programmstart auf Updates prüfen", "gbUpdateSettings"},
+    {"gbUpdResult", " Updatestatus ", "tsUpdate"},
+    {"labCurrVer", "Version:", "gbUpdResult"},
+    {"labMyVersion", "---", "gbUpdResult"},
+    {"labActverText", "Aktuelle:", "gbUpdResult"},
+    {"labActver", "---", "gbUpdResult"},
+    {"labNews", "Neuerungen in aktuelleren Versionen:", "gbUpdResult"},
+    {"labUpdResult", "", "gbUpdResult"},
+    {"labUpdLink", "Update-Link", "gbUpdResult"},
+};
 
-TEST_F(SettingsPagesTest, CheckBoxesAndRadioButtonsInTheirGroups) {
-    const struct {
-        const char* name;
-        const char* caption;
-        const char* group;
-    } boxes[] = {
-        {"cbActive", "VexelReminder ist aktiv", "gbBasics"},
-        {"cbZavazuzeza", "Zavazuzeza", "gbBasics"},
-        {"cbUseProxy", "Proxy verwenden", "gbProxy"},
-        {"cbProxyAuth", "Authentifizierung", "gbProxy"},
-        {"cbShowBalloon", "Balloontips anzeigen", "gbBalloon"},
-        {"cbGotoGameOnBalloonClick", "Bei Klick zu Vexelfeld", "gbBalloon"},
-        {"cbBlinkOnError", "Bei Fehler blinken", "gbTrayIcon"},
-        {"cbPopup", "Anzeige des Popups aktivieren", "XPGroupBox1"},
-        {"cbStartupCheck", "Bei Programmstart auf Updates prüfen", "gbUpdateSettings"},
-        {"rbTrayIconStandard", "Standard", "gbTrayIconCols"},
-        {"rbTrayIcon16Cols", "16 Farben", "gbTrayIconCols"},
-        {"rbIconModeNormal", "Normal (Fehler=rot, Nichtdran=gelb, Dran=grün)", "gbTrayIcon"},
-        {"rbIconModeKing", "Invers (Nichtdran=rot, Fehler=gelb, Dran=grün)", "gbTrayIcon"},
-    };
-    for (const auto& b : boxes) {
-        SCOPED_TRACE(b.name);
-        auto* button = find<QAbstractButton>(b.name);
-        ASSERT_NE(button, nullptr);
-        EXPECT_TRUE(button->isCheckable());
-        EXPECT_EQ(button->text(), QString::fromUtf8(b.caption));
-        EXPECT_TRUE(find<QGroupBox>(b.group)->isAncestorOf(button));
+TEST_F(SettingsPagesTest, ControlsCarryTheirCaptionsInTheirGroups) {
+    for (const CaptionCase& c : captions) {
+        SCOPED_TRACE(c.name);
+        auto* widget = find<QWidget>(c.name);
+        ASSERT_NE(widget, nullptr);
+        // What the user reads: a group's title, a button's or a label's text.
+        const char* caption = qobject_cast<QGroupBox*>(widget) != nullptr ? "title" : "text";
+        EXPECT_EQ(widget->property(caption).toString(), QString::fromUtf8(c.caption));
+        EXPECT_TRUE(find<QWidget>(c.in)->isAncestorOf(widget)) << "not in " << c.in;
+        // The prefix tells the kind: check box, radio button.
+        const QByteArray name(c.name);
+        if (name.startsWith("cb")) {
+            EXPECT_NE(qobject_cast<QCheckBox*>(widget), nullptr);
+        } else if (name.startsWith("rb")) {
+            EXPECT_NE(qobject_cast<QRadioButton*>(widget), nullptr);
+        }
     }
-    EXPECT_NE(qobject_cast<QRadioButton*>(ui.rbIconModeKing), nullptr);
-    EXPECT_NE(qobject_cast<QCheckBox*>(ui.cbActive), nullptr);
 }
 
 TEST_F(SettingsPagesTest, RadioPairsExcludeEachOtherButNotAcrossGroups) {
@@ -144,40 +169,48 @@ TEST_F(SettingsPagesTest, RadioPairsExcludeEachOtherButNotAcrossGroups) {
     EXPECT_FALSE(ui.rbTrayIcon16Cols->isChecked());
 }
 
-TEST_F(SettingsPagesTest, EditsWithTheirLabelsAndInitialTexts) {
+// Every field has a caption label named after it whose mnemonic moves the
+// focus into it; the edits start empty but for the proxy port.
+TEST_F(SettingsPagesTest, FieldsWithTheirCaptionLabels) {
     const struct {
         const char* name;
         const char* label;
-        const char* initial;
         Page page;
-    } edits[] = {
-        {"leUserName", "Benutzername (von Vexelfeld)", "", Basics},
-        {"leProxyServer", "Server", "", Basics},
-        {"leProxyPort", "Port", "8080", Basics},
-        {"leProxyUsername", "Benutzername", "", Basics},
-        {"leProxyPassword", "Passwort", "", Basics},
-        {"leBalloonCaption", "Überschrift", "", Messages},
-        {"leBalloontext", "Text (%d = Spieleanzahl)", "", Messages},
-        {"leTooltipText", "Tooltip des Trayicons, wenn dran (%d = Anzahl der Spiele)", "",
-         Messages},
-        {"leToolTipTextNichtDran", "Tooltip des Trayicons, wenn nicht dran", "", Messages},
-        {"lePopupCaption", "Fenstertitel", "", Popup},
-        {"lePopupMessage", "Nachricht (%d für Anzahl der Spiele)", "", Popup},
+    } fields[] = {
+        {"leUserName", "Benutzername (von Vexelfeld)", Basics},
+        {"seIntervall", "Abfrageintervall (sec)", Basics},
+        {"seStartupDelay", "Sekunden vor erster Abfrage", Basics},
+        {"leProxyServer", "Server", Basics},
+        {"leProxyPort", "Port", Basics},
+        {"leProxyUsername", "Benutzername", Basics},
+        {"leProxyPassword", "Passwort", Basics},
+        {"leBalloonCaption", "Überschrift", Messages},
+        {"leBalloontext", "Text (%d = Spieleanzahl)", Messages},
+        {"seBalloonTimeout", "Anzeigedauer (sec)", Messages},
+        {"tbBlinkSpeed", "Blinkspeed", Messages},
+        {"leTooltipText", "Tooltip des Trayicons, wenn dran (%d = Anzahl der Spiele)", Messages},
+        {"leToolTipTextNichtDran", "Tooltip des Trayicons, wenn nicht dran", Messages},
+        {"lePopupCaption", "Fenstertitel", Popup},
+        {"lePopupMessage", "Nachricht (%d für Anzahl der Spiele)", Popup},
+        {"sePopupDelay1", "Wartezeit Knopf 1", Popup},
+        {"sePopupDelay2", "Wartezeit Knopf 2", Popup},
         {"editPopupHinda",
-         "Beschriftung für den Button, der dich vom Popup zu Vexelfeld bringt:", "", Popup},
+         "Beschriftung für den Button, der dich vom Popup zu Vexelfeld bringt:", Popup},
     };
-    for (const auto& e : edits) {
-        SCOPED_TRACE(e.name);
-        auto* edit = find<QLineEdit>(e.name);
-        ASSERT_NE(edit, nullptr);
-        EXPECT_EQ(edit->text(), QString::fromUtf8(e.initial));
-        EXPECT_EQ(pageOf(edit), e.page);
-        const QByteArray labelName = QByteArray(e.name) + "Label";
+    for (const auto& f : fields) {
+        SCOPED_TRACE(f.name);
+        auto* field = find<QWidget>(f.name);
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(pageOf(field), f.page);
+        const QByteArray labelName = QByteArray(f.name) + "Label";
         auto* label = find<QLabel>(labelName.constData());
         ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->text(), QString::fromUtf8(e.label));
-        EXPECT_EQ(label->buddy(), edit);
-        EXPECT_EQ(pageOf(label), e.page);
+        EXPECT_EQ(label->text(), QString::fromUtf8(f.label));
+        EXPECT_EQ(label->buddy(), field);
+        EXPECT_EQ(pageOf(label), f.page);
+        if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+            EXPECT_EQ(edit->text(), edit == ui.leProxyPort ? "8080" : "");
+        }
     }
 }
 
@@ -205,90 +238,56 @@ TEST_F(SettingsPagesTest, ProxyFieldsEnabledWhateverTheCheckBoxes) {
     }
 }
 
-TEST_F(SettingsPagesTest, SpinEditsWithTheirRangesAndSteps) {
+// The bounds and default of the integer setting stored under key.
+IntegerSetting settingOf(const char* key) {
+    for (const SettingEntry& entry : SettingsTable) {
+        if (std::string_view(entry.key) == key) {
+            if (const auto* setting = std::get_if<IntegerSetting>(&entry.setting)) {
+                return *setting;
+            }
+        }
+    }
+    ADD_FAILURE() << "no integer setting " << key;
+    return {};
+}
+
+// A control offers exactly the range that loading the INI file accepts.
+TEST_F(SettingsPagesTest, SpinEditsOfferTheBoundsOfTheirSettings) {
     const struct {
-        const char* name;
-        const char* label;
-        int minimum, maximum, step;
-        Page page;
+        QSpinBox* spin;
+        const char* key;
+        int step;
     } spins[] = {
-        {"seIntervall", "Abfrageintervall (sec)", 20, 1800, 10, Basics},
-        {"seStartupDelay", "Sekunden vor erster Abfrage", 1, 60, 1, Basics},
-        {"seBalloonTimeout", "Anzeigedauer (sec)", 1, 10, 1, Messages},
-        {"sePopupDelay1", "Wartezeit Knopf 1", 1, 3600, 1, Popup},
-        {"sePopupDelay2", "Wartezeit Knopf 2", 1, 3600, 1, Popup},
+        {ui.seIntervall, "Interval", 10},           {ui.seStartupDelay, "StartupDelay", 1},
+        {ui.seBalloonTimeout, "BalloonTimeout", 1}, {ui.sePopupDelay1, "PopupDelay1", 1},
+        {ui.sePopupDelay2, "PopupDelay2", 1},
     };
     for (const auto& s : spins) {
-        SCOPED_TRACE(s.name);
-        auto* spin = find<QSpinBox>(s.name);
-        ASSERT_NE(spin, nullptr);
-        EXPECT_EQ(spin->minimum(), s.minimum);
-        EXPECT_EQ(spin->maximum(), s.maximum);
-        EXPECT_EQ(spin->singleStep(), s.step);
-        EXPECT_EQ(pageOf(spin), s.page);
-        const QByteArray labelName = QByteArray(s.name) + "Label";
-        auto* label = find<QLabel>(labelName.constData());
-        ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->text(), QString::fromUtf8(s.label));
-        EXPECT_EQ(label->buddy(), spin);
+        SCOPED_TRACE(s.key);
+        const IntegerSetting setting = settingOf(s.key);
+        EXPECT_EQ(s.spin->minimum(), setting.min);
+        EXPECT_EQ(s.spin->maximum(), setting.max);
+        EXPECT_EQ(s.spin->singleStep(), s.step);
     }
 }
 
 TEST_F(SettingsPagesTest, BlinkSpeedTrackBarRunsFromFastAtTheTopToSlow) {
     auto* bar = find<QSlider>("tbBlinkSpeed");
     ASSERT_NE(bar, nullptr);
+    const IntegerSetting speed = settingOf("TrayIconBlinkSpeed");
     EXPECT_EQ(bar->orientation(), Qt::Vertical);
-    EXPECT_EQ(bar->minimum(), 500);
-    EXPECT_EQ(bar->maximum(), 2000);
+    EXPECT_EQ(bar->minimum(), speed.min);
+    EXPECT_EQ(bar->maximum(), speed.max);
+    EXPECT_EQ(bar->value(), speed.def);
     EXPECT_EQ(bar->tickInterval(), 100);
-    EXPECT_EQ(bar->value(), 1000);
     // A vertical slider has its minimum at the bottom unless inverted.
     EXPECT_TRUE(bar->invertedAppearance());
-    EXPECT_EQ(ui.tbBlinkSpeedLabel->text(), "Blinkspeed");
     EXPECT_TRUE(ui.gbTrayIcon->isAncestorOf(bar));
     EXPECT_EQ(ui.imageIconError->size(), QSize(16, 16));
     EXPECT_TRUE(ui.gbIconSample->isAncestorOf(ui.imageIconError));
 }
 
-TEST_F(SettingsPagesTest, LabelsShowTheirDesignCaptions) {
-    const struct {
-        const char* name;
-        const char* caption;
-    } labels[] = {
-        {"labFilename", "INI-Datei: "},
-        {"labCallsText", "Abrufe in aktueller Instanz:"},
-        {"labCallErrorsText", "Davon nicht geglückt:"},
-        {"labLastResultText", "Letztes Abfrageergebnis:"},
-        {"labBalloonReg", "Balloontips-Status"},
-        {"labBalloondescr",
-         "Wenn du bei einem Spiel dran bist und auf den Balloon klickst, kommst Du direkt zu dem "
-         "entsprechenden Spiel. Damit das klappt, muss im (Standard-) Browser das "
-         "vexelfeld-Cookie vorhanden sein."},
-        {"labDelayDescription",
-         "Gib hier die Sekunden für die zwei Warte-Buttons an. Das Popup wird bei Klick auf "
-         "einen dieser Buttons die entsprechende Zeit lang in keinem Fall neu angezeigt. Nach "
-         "Ablauf der Zeit wird das Popup beim nächsten positiven Dransei-Check wieder "
-         "erscheinen."},
-        {"labProgName", "VexelReminder"},
-        {"labCurrVer", "Version:"},
-        {"labMyVersion", "---"},
-        {"labActverText", "Aktuelle:"},
-        {"labActver", "---"},
-        {"labNews", "Neuerungen in aktuelleren Versionen:"},
-        {"labUpdResult", ""},
-        {"labAutostart", "Autostart verwalten"},
-        {"labColorDepth", "Information zur Farbtiefe"},
-        {"labLinkVexelfeld", "Vexelfeld"},
-        {"labLinkVexelReminder", "VexelReminder"},
-        {"labLinkEclipsePlugin", "Eclipse Plugin"},
-        {"labUpdLink", "Update-Link"},
-    };
-    for (const auto& l : labels) {
-        SCOPED_TRACE(l.name);
-        auto* label = find<QLabel>(l.name);
-        ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->text(), QString::fromUtf8(l.caption));
-    }
+TEST_F(SettingsPagesTest, LabelsWrapSizeAndHintAsDesigned) {
     EXPECT_TRUE(ui.labBalloondescr->wordWrap());
     EXPECT_TRUE(ui.labDelayDescription->wordWrap());
     EXPECT_TRUE(ui.labLastResultValue->wordWrap());
@@ -369,8 +368,6 @@ TEST_F(SettingsPagesTest, ButtonRowWithCloseAsDefault) {
         previousX = button->x();
         EXPECT_EQ(button->isDefault(), button == ui.btnClose);
     }
-    EXPECT_EQ(find<QPushButton>("btnUpdateCheck")->text(),
-              QString::fromUtf8("Jetzt auf Updates prüfen"));
 }
 
 TEST_F(SettingsPagesTest, EnterInAnEditPressesClose) {
@@ -405,12 +402,14 @@ TEST_F(SettingsPagesTest, WindowHasOnlyACloseBoxAndAFixedSize) {
 }
 
 TEST_F(SettingsPagesTest, FillingTheStatusLabelsKeepsTheWindowSize) {
+    EXPECT_EQ(BalloonTipsCaption(true), "(Balloontips sind enabled)");
+    EXPECT_EQ(BalloonTipsCaption(false), "(Balloontips sind disabled)");
     dialog->show();
     QApplication::processEvents();
     const QSize before = dialog->size();
     for (int page = 0; page < ui.XPPageControl->count(); ++page) {
         ui.XPPageControl->setCurrentIndex(page);
-        ui.labBalloonReg->setText(QStringLiteral("(Balloontips sind disabled)"));
+        ui.labBalloonReg->setText(BalloonTipsCaption(page % 2 == 0));
         ui.labLastResultValue->setText(QString(400, QLatin1Char('x')) +
                                        QStringLiteral(" Fehler: Verbindung abgelehnt"));
         ui.labActver->setText(QStringLiteral("1.3.0.0"));

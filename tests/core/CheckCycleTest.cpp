@@ -97,7 +97,11 @@ TEST(CheckCycle, WhatEachResultShows) {
         ConfigSettings c;
         TTrayState tray;
         TCheckCycle cycle;
-        cycle.Handle(Due(k.before), false, false, c, tray);
+        // -2: a failure of a check that found 2 before it.
+        if (k.before == -2) {
+            cycle.Handle(Due(2), false, false, c, tray);
+        }
+        cycle.Handle(k.before == -2 ? Failure("weg") : Due(k.before), false, false, c, tray);
         const CheckOutcome out = cycle.Handle(k.info, k.forced, k.snoozing, c, tray);
         EXPECT_EQ(out.balloon, k.balloon);
         EXPECT_EQ(out.popup, k.popup);
@@ -106,10 +110,12 @@ TEST(CheckCycle, WhatEachResultShows) {
         if (k.lastResult != nullptr && out.lastResult) {
             EXPECT_EQ(*out.lastResult, k.lastResult);
         }
-        EXPECT_EQ(cycle.Calls(), 2);
-        EXPECT_EQ(cycle.CallErrors(), k.info.Error ? 1 : 0);
+        EXPECT_EQ(cycle.CallErrors(), (k.info.Error ? 1 : 0) + (k.before == -2 ? 1 : 0));
         EXPECT_EQ(cycle.LastResult(), k.info);
         EXPECT_EQ(tray.LastCheckFailed(), k.info.Error);
+        EXPECT_EQ(tray.Light(), k.info.Error || k.info.Count < 0 ? TrayLight::Red
+                                : k.info.Count == 0              ? TrayLight::Yellow
+                                                                 : TrayLight::Green);
     }
 }
 

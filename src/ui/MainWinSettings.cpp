@@ -2,6 +2,7 @@
 #include "status/GameLinks.h"
 #include "ui/LinkDialogs.h"
 #include "ui/MainWin.h"
+#include "ui/PagesSetup.h"
 #include "ui/Questions.h"
 #include "ui/SettingBindings.h"
 
@@ -27,12 +28,7 @@ void TMainWin::ConnectSettingControls() {
     connect(ui_.btnUpdateCheck, &QPushButton::clicked, this, &TMainWin::btnUpdateCheckClick);
     connect(ui_.labUpdLink, &ClickableLabel::clicked, this, &TMainWin::labUpdLinkClick);
     connect(ui_.imgUpdate, &ClickableLabel::clicked, this, &TMainWin::labUpdLinkClick);
-    const std::pair<ClickableLabel*, AboutLink> links[] = {
-        {ui_.labLinkVexelfeld, AboutLink::Vexelfeld},
-        {ui_.labLinkVexelReminder, AboutLink::VexelReminder},
-        {ui_.labLinkPim, AboutLink::Pim},
-        {ui_.labLinkEclipsePlugin, AboutLink::EclipsePlugin}};
-    for (const auto& [label, link] : links) {
+    for (const auto& [label, link] : AboutLinkLabels(ui_)) {
         connect(label, &ClickableLabel::clicked, this,
                 [this, l = link] { AboutLinkClick(static_cast<int>(l)); });
     }

@@ -8,6 +8,13 @@
 
 namespace vexrem {
 
+std::array<std::pair<ClickableLabel*, AboutLink>, 4> AboutLinkLabels(const TMainWinUi& ui) {
+    return {{{ui.labLinkVexelfeld, AboutLink::Vexelfeld},
+             {ui.labLinkVexelReminder, AboutLink::VexelReminder},
+             {ui.labLinkPim, AboutLink::Pim},
+             {ui.labLinkEclipsePlugin, AboutLink::EclipsePlugin}}};
+}
+
 void SetUpPages(TMainWinUi& ui, QDialog* window, const std::string& iniFile,
                 const std::string& section) {
     ui.setupUi(window);
@@ -21,12 +28,7 @@ void SetUpPages(TMainWinUi& ui, QDialog* window, const std::string& iniFile,
     const QString version = QString::fromStdString(GetExeVersion());
     ui.labMyVersion->setText(version);
     ui.labProgName->setText(ui.labProgName->text() + QStringLiteral(" V.") + version);
-    const std::pair<ClickableLabel*, AboutLink> links[] = {
-        {ui.labLinkVexelfeld, AboutLink::Vexelfeld},
-        {ui.labLinkVexelReminder, AboutLink::VexelReminder},
-        {ui.labLinkPim, AboutLink::Pim},
-        {ui.labLinkEclipsePlugin, AboutLink::EclipsePlugin}};
-    for (const auto& [label, link] : links) {
+    for (const auto& [label, link] : AboutLinkLabels(ui)) {
         label->setText(QString::fromLocal8Bit(AboutLinkCaption(link)));
         label->setToolTip(QString::fromLocal8Bit(AboutLinkHint(link)));
     }

@@ -6,8 +6,8 @@
 // behaviour; this class only builds and names the controls (every control's
 // objectName equals its member name, so it can also be found by name).
 
-// Like a generated form header, this brings in every widget class it names,
-// so users can work with the members directly.
+// Brings in every widget class it names, so users can work with the members
+// directly.
 #include "ui/ElidedLabel.h"
 #include "ui/LinkLabel.h"
 

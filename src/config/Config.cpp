@@ -20,19 +20,6 @@ const std::string FolderErrorText = "Fehler beim Schreiben der Config-Datei in "
 // Login names are at most 252 characters; that is all the user-name buffer holds.
 constexpr std::size_t MaxUserNameLength = 252;
 
-ConfigMessageSink& MessageSink() {
-    static ConfigMessageSink sink;
-    return sink;
-}
-
-void ShowMessage(const std::string& text) {
-    if (MessageSink()) {
-        MessageSink()(text);
-    } else {
-        std::cerr << text << '\n';
-    }
-}
-
 template <class... F> struct Overloaded : F... { using F::operator()...; };
 
 // The INI file below a special folder: <folder>/VexelReminder/vexrem.ini.
@@ -58,7 +45,8 @@ bool ReducedColorsByDefault() {
     return DetectedWine();
 }
 
-tConfig::tConfig(const std::string& configPath) {
+tConfig::tConfig(const std::string& configPath, ConfigMessageSink messages)
+    : messages_(std::move(messages)) {
     SetDefaults();
     FirstRun = true;
 
@@ -174,7 +162,7 @@ void ConfigModuleShutdown(std::unique_ptr<tConfig>& config) {
         try {
             config->SaveToIni();
         } catch (const IniFileError& e) {
-            ShowMessage(e.what());
+            config->ShowMessage(e.what());
         }
         config.reset();
     }
@@ -188,8 +176,16 @@ std::string GetSpecialFolderPath(int csidl) {
     return Platform().SpecialFolderPath(csidl);
 }
 
-ConfigMessageSink SetConfigMessageSink(ConfigMessageSink sink) {
-    return std::exchange(MessageSink(), std::move(sink));
+ConfigMessageSink tConfig::SetMessageSink(ConfigMessageSink messages) {
+    return std::exchange(messages_, std::move(messages));
+}
+
+void tConfig::ShowMessage(const std::string& text) const {
+    if (messages_) {
+        messages_(text);
+    } else {
+        std::cerr << text << '\n';
+    }
 }
 
 } // namespace vexrem

@@ -129,14 +129,18 @@ inline constexpr SettingEntry SettingsTable[] = {
      FlagSetting{&ConfigSettings::TrayIconReducedColors, ReducedColorsByDefault}},
 };
 
+// Where a configuration's messages for the user go (a message box in the
+// GUI). An empty sink writes them to stderr.
+using ConfigMessageSink = std::function<void(const std::string&)>;
+
 class tConfig : public ConfigSettings {
 public:
     // Loads the settings and writes them back at once: takes over a settings
     // file of the old layout (next to the executable), loads the user's
     // section of configPath (see ConfigModuleStartup), saves. A failing save
-    // is reported through the message sink; the settings in memory are
-    // complete either way.
-    explicit tConfig(const std::string& configPath);
+    // is reported through messages; the settings in memory are complete
+    // either way.
+    explicit tConfig(const std::string& configPath, ConfigMessageSink messages = {});
     tConfig(const tConfig&) = delete;
     tConfig& operator=(const tConfig&) = delete;
 
@@ -157,11 +161,17 @@ public:
     // True when no stored settings were found at creation.
     bool FirstRun = true;
 
+    // Where later messages go; returns the sink it replaces.
+    ConfigMessageSink SetMessageSink(ConfigMessageSink messages);
+    // Tells the user text through the sink.
+    void ShowMessage(const std::string& text) const;
+
 private:
     void Open(const std::string& fileName, const std::string& sectionName);
 
     std::unique_ptr<TIniFile> ini_;
     std::string sectionName_;
+    ConfigMessageSink messages_;
 };
 
 // Chooses the INI file's path, ConfigPath (the per-user file when it exists,
@@ -175,11 +185,5 @@ void ConfigModuleShutdown(std::unique_ptr<tConfig>& config);
 std::string GetWindowsUserName();
 // Path of a special folder (Csidl); "" when unknown.
 std::string GetSpecialFolderPath(int csidl);
-
-// Where messages for the user go (a message box in the GUI). The default
-// writes them to stderr. Returns the sink it replaces; an empty sink restores
-// the default.
-using ConfigMessageSink = std::function<void(const std::string&)>;
-ConfigMessageSink SetConfigMessageSink(ConfigMessageSink sink);
 
 } // namespace vexrem

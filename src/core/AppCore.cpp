@@ -5,9 +5,9 @@
 
 namespace vexrem {
 
-TAppCore::TAppCore(const std::string& configPath, std::shared_ptr<GuiInvoker> invoker,
-                   CoreListener& listener)
-    : listener_(listener), config_(std::make_unique<tConfig>(configPath)),
+TAppCore::TAppCore(const std::string& configPath, ConfigMessageSink messages,
+                   std::shared_ptr<GuiInvoker> invoker, CoreListener& listener)
+    : listener_(listener), config_(std::make_unique<tConfig>(configPath, std::move(messages))),
       shared_(std::make_shared<TCheckShared>(std::move(invoker))) {}
 
 TAppCore::~TAppCore() {

@@ -26,10 +26,11 @@ public:
 
 class TAppCore {
 public:
-    // Loads the configuration from configPath (see ConfigModuleStartup);
-    // results are handed over to the GUI thread through invoker.
-    TAppCore(const std::string& configPath, std::shared_ptr<GuiInvoker> invoker,
-             CoreListener& listener);
+    // Loads the configuration from configPath (see ConfigModuleStartup), its
+    // messages for the user going to messages; results are handed over to
+    // the GUI thread through invoker.
+    TAppCore(const std::string& configPath, ConfigMessageSink messages,
+             std::shared_ptr<GuiInvoker> invoker, CoreListener& listener);
     // Shuts down; a worker still running is let go with its share of what it
     // uses, and the program does not wait for it.
     ~TAppCore();

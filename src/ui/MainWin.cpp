@@ -35,16 +35,15 @@ void TMainWin::FormCreate(const std::string& configPath) {
     timerClientConfig_.setInterval(100);
     connect(&timerClientConfig_, &QTimer::timeout, this, &TMainWin::TryConfigureHttpClient);
 
-    // A failing save of the settings is told in a plain message box.
-    // It names a file as it is, and leaves the tray usable while it is open.
-    SetConfigMessageSink([this](const std::string& msg) {
-        ShowMessage(QMessageBox::Warning, QString::fromUtf8(kProgramName),
-                    QString::fromLocal8Bit(msg), isVisible() ? this : nullptr);
-    });
-
-    // Loads and saves the user's section; a failing save is told through the
-    // message sink, never thrown.
-    core_ = std::make_unique<TAppCore>(configPath, std::make_shared<QtGuiInvoker>(this), *this);
+    // Loads and saves the user's section. A failing save is told in a plain
+    // message box that names the file as it is and leaves the tray usable.
+    core_ = std::make_unique<TAppCore>(
+        configPath,
+        [this](const std::string& msg) {
+            ShowMessage(QMessageBox::Warning, QString::fromUtf8(kProgramName),
+                        QString::fromLocal8Bit(msg), isVisible() ? this : nullptr);
+        },
+        std::make_shared<QtGuiInvoker>(this), *this);
     timerStartupDelay_.setInterval(Config().StartupDelay * 1000);
     const int build =
         qApp->property("internalBuild").isValid() ? qApp->property("internalBuild").toInt() : 8;
@@ -186,7 +185,7 @@ void TMainWin::Shutdown() {
     if (tray_ != nullptr) {
         tray_->Shutdown();
     }
-    SetConfigMessageSink({});
+    Config().SetMessageSink({});
 }
 
 } // namespace vexrem

@@ -121,13 +121,13 @@ namespace {
 
 // Saves config with every message for the user going to sink.
 void SaveWithMessagesTo(tConfig& config, const ConfigMessageSink& sink) {
-    const ConfigMessageSink previous = SetConfigMessageSink(sink);
+    const ConfigMessageSink previous = config.SetMessageSink(sink);
     try {
         config.SaveToIni();
     } catch (const IniFileError& e) {
         sink(e.what());
     }
-    SetConfigMessageSink(previous);
+    config.SetMessageSink(previous);
 }
 
 } // namespace

@@ -15,16 +15,20 @@ namespace vexrem::test {
 class ConfigTest : public testing::Test {
 protected:
     ConfigTest() : scoped_(platform) {
-        previousSink_ =
-            SetConfigMessageSink([this](const std::string& m) { messages.push_back(m); });
         NotNativeEnvironment = false;
         DetectedEnvironment = EnvironmentKind::Native;
     }
 
     ~ConfigTest() override {
-        SetConfigMessageSink(previousSink_);
         NotNativeEnvironment = previousNotNative_;
         DetectedEnvironment = previousDetected_;
+    }
+
+    // Collects a configuration's messages in messages.
+    ConfigMessageSink Collect() {
+        return [this](const std::string& m) {
+            messages.push_back(m);
+        };
     }
 
     // DefaultSection with key's line holding stored, or without it (nullptr).
@@ -57,7 +61,6 @@ protected:
 
 private:
     ScopedPlatform scoped_;
-    ConfigMessageSink previousSink_;
     bool previousNotNative_ = NotNativeEnvironment;
     EnvironmentKind previousDetected_ = DetectedEnvironment;
 };

@@ -78,7 +78,7 @@ using ConfigCreation = ConfigTest;
 
 TEST_F(ConfigCreation, FirstRunWritesCompleteSectionToAllUsersFile) {
     ASSERT_FALSE(fs::exists(ExtractFilePath(CommonIni())));
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_TRUE(config.FirstRun);
     EXPECT_EQ(config.Filename(), CommonIni());
     EXPECT_EQ(config.SectionName(), "tester");
@@ -88,7 +88,7 @@ TEST_F(ConfigCreation, FirstRunWritesCompleteSectionToAllUsersFile) {
 
 TEST_F(ConfigCreation, StoredSectionIsLoadedAndCompleted) {
     WriteFileBytes(CommonIni(), "[tester]\nUserName=Racer\nInterval=60\nActive=1\n");
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "Racer");
     EXPECT_EQ(config.Interval, 60);
@@ -103,14 +103,14 @@ TEST_F(ConfigCreation, StoredSectionIsLoadedAndCompleted) {
 
 TEST_F(ConfigCreation, SectionNameIgnoresCase) {
     WriteFileBytes(CommonIni(), "[TESTER]\nuserNAME=Racer\n");
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "Racer");
 }
 
 TEST_F(ConfigCreation, EmptySectionCountsAsMissing) {
     WriteFileBytes(CommonIni(), "[tester]\n; nothing yet\n");
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_TRUE(config.FirstRun);
     EXPECT_EQ(config.UserName, "pim");
     EXPECT_EQ(CommonIniText(), "[tester]\n; nothing yet\n" + DefaultSection.substr(9));
@@ -120,7 +120,7 @@ TEST_F(ConfigCreation, OtherUsersSectionsAreLeftAsTheyWere) {
     const std::string others = "[alice]\r\nUserName=Alice\r\nInterval=30\r\n\r\n"
                                "[bob]\r\nActive=1\r\n";
     WriteFileBytes(CommonIni(), others);
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_TRUE(config.FirstRun);
     EXPECT_EQ(config.UserName, "pim");
     EXPECT_EQ(config.Interval, 120);
@@ -142,14 +142,14 @@ TEST_F(ConfigCreation, OtherUsersSectionsAreLeftAsTheyWere) {
 TEST_F(ConfigCreation, PerUserFileIsUsedWhenChosen) {
     WriteFileBytes(UserIni(), "[tester]\nUserName=Mine\n");
     WriteFileBytes(CommonIni(), "[tester]\nUserName=Shared\n");
-    tConfig config(ConfigModuleStartup());
+    tConfig config(ConfigModuleStartup(), Collect());
     EXPECT_EQ(config.UserName, "Mine");
     EXPECT_EQ(CommonIniText(), "[tester]\nUserName=Shared\n");
 }
 
 TEST_F(ConfigCreation, ReloadGivesWhatWasSaved) {
     {
-        tConfig config(ConfigPath);
+        tConfig config(ConfigPath, Collect());
         config.UserName = "Speedy Gonzales";
         config.Interval = 45;
         config.Active = true;
@@ -169,7 +169,7 @@ TEST_F(ConfigCreation, ReloadGivesWhatWasSaved) {
         config.TrayIconReducedColors = true;
         config.SaveToIni();
     }
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "Speedy Gonzales");
     EXPECT_EQ(config.Interval, 45);
@@ -196,7 +196,7 @@ TEST_F(ConfigCreation, ReloadGivesWhatWasSaved) {
 TEST_F(ConfigCreation, SavingAgainAndReloadingChangeNoByte) {
     std::string saved;
     {
-        tConfig config(ConfigPath);
+        tConfig config(ConfigPath, Collect());
         config.BalloonText = "  lead";
         config.PopupMessage = "\t tab";
         config.SaveToIni();
@@ -204,20 +204,20 @@ TEST_F(ConfigCreation, SavingAgainAndReloadingChangeNoByte) {
         config.SaveToIni();
         EXPECT_EQ(CommonIniText(), saved); // no second set of blanks
     }
-    tConfig reloaded(ConfigPath); // reads the values trimmed, writes them back
+    tConfig reloaded(ConfigPath, Collect()); // reads the values trimmed, writes them back
     EXPECT_EQ(reloaded.BalloonText, "lead");
     EXPECT_EQ(CommonIniText(), saved);
 }
 
 TEST_F(ConfigCreation, AssigningChangesMemoryOnly) {
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     config.Interval = 999;
     EXPECT_EQ(CommonIniText(), DefaultSection);
 }
 
 TEST_F(ConfigCreation, SetDefaultsRestoresEverySetting) {
     WriteFileBytes(CommonIni(), "[tester]\nUserName=x\nInterval=60\nProxyPassword=1mm2\n");
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     ASSERT_EQ(config.ProxyPassword, "ab");
     config.SetDefaults();
     EXPECT_EQ(config.UserName, "pim");
@@ -231,7 +231,7 @@ using OldLayout = ConfigTest;
 TEST_F(OldLayout, IsTakenOverAndDeleted) {
     WriteFileBytes(OldLayoutIni(), "[VexelReminder]\nUserName=Oldie\nInterval=200\n"
                                    "[tester]\nUserName=wrong\n");
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "Oldie");
     EXPECT_EQ(config.Interval, 200);
@@ -247,7 +247,7 @@ TEST_F(OldLayout, IsTakenOverAndDeleted) {
 TEST_F(OldLayout, UserSectionOfTheNewFileWins) {
     WriteFileBytes(OldLayoutIni(), "[vexelreminder]\nUserName=Oldie\nInterval=200\n");
     WriteFileBytes(CommonIni(), "[tester]\nUserName=Newbie\n");
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "Newbie");
     EXPECT_EQ(config.Interval, 120); // a key missing there takes its default
@@ -256,7 +256,7 @@ TEST_F(OldLayout, UserSectionOfTheNewFileWins) {
 
 TEST_F(OldLayout, WithoutItsSectionStillEndsTheFirstRun) {
     WriteFileBytes(OldLayoutIni(), "junk\n");
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_FALSE(config.FirstRun);
     EXPECT_EQ(config.UserName, "pim");
     EXPECT_FALSE(fs::exists(OldLayoutIni()));
@@ -268,7 +268,7 @@ TEST_F(ConfigSaveErrors, FolderThatCannotBeCreatedIsReportedAndTheSaveGoesOn) {
     // A regular file where a folder should be stops root as well.
     WriteFileBytes(platform.root / "blocker", "x");
     ConfigPath = platform.root / "blocker/VexelReminder/vexrem.ini";
-    tConfig config(ConfigPath); // creation reports instead of failing
+    tConfig config(ConfigPath, Collect()); // creation reports instead of failing
     EXPECT_TRUE(config.FirstRun);
     EXPECT_EQ(config.UserName, "pim");
     ASSERT_EQ(messages.size(), 2u);
@@ -279,13 +279,13 @@ TEST_F(ConfigSaveErrors, FolderThatCannotBeCreatedIsReportedAndTheSaveGoesOn) {
 TEST_F(ConfigSaveErrors, MissingParentFoldersAreCreatedToo) {
     // A fresh account may lack the data folder that holds the settings folder.
     ConfigPath = platform.root / "fresh/.local/share/VexelReminder/vexrem.ini";
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(fs::exists(ConfigPath));
 }
 
 TEST_F(ConfigSaveErrors, SaveThrowsWithThePathAndKeepsTheSettings) {
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     config.Interval = 77;
     config.UserName = "Kept";
     fs::remove(CommonIni());
@@ -308,7 +308,7 @@ TEST_F(ConfigSaveErrors, PipeAtTheSettingsPathIsReportedNotWaitedOn) {
     ASSERT_EQ(mkfifo(CommonIni().c_str(), 0600), 0);
     {
         HangGuard guard;
-        tConfig config(ConfigPath);
+        tConfig config(ConfigPath, Collect());
         EXPECT_TRUE(config.FirstRun);
         EXPECT_EQ(config.Interval, 120);
     }
@@ -320,7 +320,7 @@ TEST_F(ConfigSaveErrors, PipeAtTheSettingsPathIsReportedNotWaitedOn) {
 // Saves killed at random points (the session ends with SIGKILL, the power
 // goes): the file afterwards holds one save whole, never keys of two saves.
 TEST_F(ConfigSaveErrors, KilledSaveLeavesAllOrNothing) {
-    { tConfig config(ConfigPath); }
+    { tConfig config(ConfigPath, Collect()); }
     std::mt19937 rng(20261208);
     int killedMidway = 0;
     for (int round = 0; round < 25; ++round) {
@@ -328,7 +328,7 @@ TEST_F(ConfigSaveErrors, KilledSaveLeavesAllOrNothing) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             try {
-                tConfig config(ConfigPath);
+                tConfig config(ConfigPath, Collect());
                 for (int i = 1;; ++i) {
                     // The first, a middle and the last key of a save carry i.
                     config.UserName = "save" + std::to_string(i);
@@ -368,7 +368,7 @@ TEST_F(ConfigSaveErrors, ReadOnlyFolderStopsTheSave) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "permission bits do not stop root";
     }
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     ASSERT_EQ(chmod(ExtractFilePath(CommonIni()).c_str(), 0555), 0);
     config.Interval = 33;
     EXPECT_THROW(config.SaveToIni(), IniFileError);
@@ -377,7 +377,6 @@ TEST_F(ConfigSaveErrors, ReadOnlyFolderStopsTheSave) {
 #endif // !_WIN32
 
 TEST_F(ConfigSaveErrors, DefaultSinkWritesToStandardError) {
-    SetConfigMessageSink(nullptr);
     WriteFileBytes(platform.root / "blocker", "x");
     ConfigPath = platform.root / "blocker/VexelReminder/vexrem.ini";
     testing::internal::CaptureStderr();
@@ -390,19 +389,22 @@ TEST_F(ConfigSaveErrors, DefaultSinkWritesToStandardError) {
 
 TEST_F(ConfigSaveErrors, SinkCanBeReplacedAndRestored) {
     std::vector<std::string> mine;
-    ConfigMessageSink old = SetConfigMessageSink([&](const std::string& m) { mine.push_back(m); });
     WriteFileBytes(platform.root / "blocker", "x");
     ConfigPath = platform.root / "blocker/deeper/vexrem.ini"; // cannot be created
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, [&](const std::string& m) { mine.push_back(m); });
     EXPECT_EQ(mine.size(), 2u);
-    EXPECT_TRUE(messages.empty());
-    SetConfigMessageSink(old);
+    const ConfigMessageSink previous = config.SetMessageSink(Collect());
+    EXPECT_THROW(config.SaveToIni(), IniFileError);
+    EXPECT_EQ(messages.size(), 1u); // the folder; the failure itself is thrown
+    config.SetMessageSink(previous);
+    EXPECT_THROW(config.SaveToIni(), IniFileError);
+    EXPECT_EQ(mine.size(), 3u);
 }
 
 using ConfigShutdown = ConfigTest;
 
 TEST_F(ConfigShutdown, SavesAndDestroys) {
-    auto Config = std::make_unique<tConfig>(ConfigPath);
+    auto Config = std::make_unique<tConfig>(ConfigPath, Collect());
     Config->Active = true;
     Config->UserName = "Late change";
     ConfigModuleShutdown(Config);
@@ -413,7 +415,7 @@ TEST_F(ConfigShutdown, SavesAndDestroys) {
 }
 
 TEST_F(ConfigShutdown, FailedSaveIsReportedAndTheObjectStillGoes) {
-    auto Config = std::make_unique<tConfig>(ConfigPath);
+    auto Config = std::make_unique<tConfig>(ConfigPath, Collect());
     fs::remove(CommonIni());
     fs::create_directory(CommonIni());
     ConfigModuleShutdown(Config);
@@ -436,7 +438,7 @@ TEST_F(ConfigServices, UserNameAndFoldersComeFromThePlatform) {
 
 TEST_F(ConfigServices, SectionIsTheLoginName) {
     platform.userName = "Zweiter Nutzer";
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_EQ(config.SectionName(), "Zweiter Nutzer");
     EXPECT_EQ(CommonIniText().substr(0, 17), "[Zweiter Nutzer]\n");
 }

@@ -32,7 +32,7 @@ class IntegerSettings : public ConfigTest, public testing::WithParamInterface<In
 TEST_P(IntegerSettings, LoadAsExpected) {
     const IntegerCase& c = GetParam();
     WriteFileBytes(CommonIni(), DefaultSectionWith(c.key, c.stored));
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_EQ(config.*c.field, c.expected);
     // The loaded value is what goes back into the file.
     EXPECT_EQ(platform.ReadProfileString(CommonIni(), "tester", c.key, "?"),
@@ -118,7 +118,7 @@ class BoolSettings : public ConfigTest, public testing::WithParamInterface<BoolC
 TEST_P(BoolSettings, LoadAsExpected) {
     const BoolCase& c = GetParam();
     WriteFileBytes(CommonIni(), DefaultSectionWith(c.key, c.stored));
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_EQ(config.*c.field, c.expected);
     EXPECT_EQ(platform.ReadProfileString(CommonIni(), "tester", c.key, "?"),
               c.expected ? "1" : "0");
@@ -158,7 +158,7 @@ TEST_F(TextSettings, AreTakenAsTheyAreButTrimmed) {
                                 "TooltipText=Äpfel=Birnen\n"
                                 "TooltipTextNDran=" +
                                     std::string(3000, 'n') + "\n");
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_EQ(config.UserName, "Max Mustermann");
     EXPECT_EQ(config.BalloonCaption, "");
     EXPECT_EQ(config.BalloonText, "%d%d \"quoted\" ; not a comment");
@@ -169,7 +169,7 @@ TEST_F(TextSettings, AreTakenAsTheyAreButTrimmed) {
 TEST_F(TextSettings, TooltipPropertiesUseTheirOwnKeys) {
     WriteFileBytes(CommonIni(), "[tester]\nToolTipText=by property name\n"
                                 "TOOLTIPTEXTNDRAN=by key, any case\n");
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     // Keys are compared without regard to case, so both spellings are one key.
     EXPECT_EQ(config.ToolTipText, "by property name");
     EXPECT_EQ(config.ToolTipTextNDran, "by key, any case");
@@ -198,7 +198,7 @@ TEST_F(ReducedColorsDefault, FollowsTheLastProcessorUnderWine) {
 
         // A missing key loads as the default ...
         WriteFileBytes(CommonIni(), DefaultSectionWith("TrayIconReducedColors", nullptr));
-        tConfig config(ConfigPath);
+        tConfig config(ConfigPath, Collect());
         EXPECT_EQ(config.TrayIconReducedColors, r.expected);
         // ... and so do fresh defaults.
         config.TrayIconReducedColors = !r.expected;
@@ -211,7 +211,7 @@ TEST_F(ReducedColorsDefault, StoredValueWinsUnderWine) {
     NotNativeEnvironment = true;
     DetectedEnvironment = EnvironmentKind::WINE;
     WriteFileBytes(CommonIni(), "[tester]\nTrayIconReducedColors=0\n");
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_FALSE(config.TrayIconReducedColors);
 }
 

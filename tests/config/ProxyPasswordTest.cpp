@@ -126,7 +126,7 @@ TEST(PasswordScrambling, ErrorsGiveTheEmptyText) {
 using PasswordInFile = ConfigTest;
 
 TEST_F(PasswordInFile, EmptyPasswordIsAnEmptyValue) {
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_NE(CommonIniText().find("\nProxyPassword=\n"), std::string::npos);
     EXPECT_EQ(config.ProxyPassword, "");
 }
@@ -134,16 +134,16 @@ TEST_F(PasswordInFile, EmptyPasswordIsAnEmptyValue) {
 TEST_F(PasswordInFile, StoredTextsThatAreNoPassword) {
     for (const char* stored : {"1", "12", "ab", "x", "x12", "12x", "a1b", "!!!"}) {
         WriteFileBytes(CommonIni(), DefaultSectionWith("ProxyPassword", stored));
-        tConfig config(ConfigPath);
+        tConfig config(ConfigPath, Collect());
         EXPECT_EQ(config.ProxyPassword, "") << stored;
     }
     WriteFileBytes(CommonIni(), DefaultSectionWith("ProxyPassword", "1mm2"));
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     EXPECT_EQ(config.ProxyPassword, "ab");
 }
 
 TEST_F(PasswordInFile, NeverStoredInPlainAndDifferentEachSave) {
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     config.ProxyPassword = "Geheimnis";
     std::set<std::string> stored;
     for (int i = 0; i < 10; ++i) {
@@ -158,7 +158,7 @@ TEST_F(PasswordInFile, NeverStoredInPlainAndDifferentEachSave) {
 }
 
 TEST_F(PasswordInFile, RoundTripsEveryByteAndManyLengths) {
-    tConfig config(ConfigPath);
+    tConfig config(ConfigPath, Collect());
     std::vector<std::string> passwords;
     for (int b = 1; b <= 255; ++b) {
         passwords.emplace_back(1, static_cast<char>(b));

@@ -89,38 +89,8 @@ TEST_F(AutostartTest, TheSettingsLinkOpensIt) {
     EXPECT_TRUE(answerer.AllAnswered());
 }
 
-TEST_F(AutostartTest, BothEntriesPreselectPersonalAndConfirmingDropsTheCommonOne) {
-    PlaceOldEntry(PersonalEntry());
-    PlaceOldEntry(CommonEntry());
-    Choose(kPersonal, kPersonal);
-    EXPECT_EQ(ReadFileBytes(PersonalEntry()), "old entry"); // kept as it was
-    EXPECT_FALSE(fs::exists(CommonEntry()));
-    EXPECT_TRUE(platform.StartupLinksCreated().empty());
-}
-
-TEST_F(AutostartTest, OnlyTheCommonEntryPreselectsForAll) {
-    PlaceOldEntry(CommonEntry());
-    Choose(kCommon, kCommon);
-    EXPECT_EQ(ReadFileBytes(CommonEntry()), "old entry");
-    EXPECT_FALSE(fs::exists(PersonalEntry()));
-}
-
-TEST_F(AutostartTest, NoEntryRemovesBoth) {
-    PlaceOldEntry(PersonalEntry());
-    PlaceOldEntry(CommonEntry());
-    Choose(kPersonal, kNone);
-    EXPECT_FALSE(fs::exists(PersonalEntry()));
-    EXPECT_FALSE(fs::exists(CommonEntry()));
-}
-
-TEST_F(AutostartTest, ForAllCreatesTheCommonEntryThenRemovesThePersonalOne) {
-    PlaceOldEntry(PersonalEntry());
-    fs::create_directories(platform.commonStartup);
-    Choose(kPersonal, kCommon);
-    EXPECT_EQ(StartupEntryAt(CommonEntry()), StartupEntryFor(platform.exePath));
-    EXPECT_FALSE(fs::exists(PersonalEntry()));
-}
-
+// What each choice does on disk is tested in the core (AutostartTest there);
+// here, that the dialog's choice and the entries found reach it.
 TEST_F(AutostartTest, PersonalCreatesTheMissingFolderAndTheEntry) {
     ASSERT_FALSE(fs::exists(platform.startup)); // its parent, the config folder, exists
     Choose(kNone, kPersonal);
@@ -137,15 +107,6 @@ TEST_F(AutostartTest, ExistenceIsLookedAtAgainWhenConfirmed) {
     });
     win->btnAddAutostartClick();
     EXPECT_EQ(StartupEntryAt(PersonalEntry()), StartupEntryFor(platform.exePath));
-}
-
-TEST_F(AutostartTest, AFolderPathWithTrailingSeparatorGetsNoSecondOne) {
-    platform.startup += PathDelim;
-    Choose(kNone, kPersonal);
-    EXPECT_EQ(platform.StartupLinksCreated(),
-              std::vector<std::string>({platform.startup + StartupLinkName}));
-    // ... and the entry found there is recognised.
-    Choose(kPersonal, kPersonal);
 }
 
 TEST_F(AutostartTest, FolderLinksOpenTheFoldersAndKeepTheDialogOpen) {
@@ -177,16 +138,6 @@ class UnusableCommonFolderTest : public AutostartTest {
 protected:
     UnusableCommonFolderTest() { WriteFileBytes(platform.commonStartup, "not a folder"); }
 };
-
-TEST_F(UnusableCommonFolderTest, ForAllFailsSilentlyAndKeepsThePersonalEntry) {
-    PlaceOldEntry(PersonalEntry());
-    Choose(kPersonal, kCommon); // a second dialog would fail the test
-    EXPECT_EQ(platform.StartupLinksCreated(), std::vector<std::string>({CommonEntry()}));
-    EXPECT_EQ(ReadFileBytes(platform.commonStartup), "not a folder");
-    EXPECT_EQ(ReadFileBytes(PersonalEntry()), "old entry");
-    // The next opening shows what is on disk.
-    Choose(kPersonal, kPersonal);
-}
 
 TEST_F(UnusableCommonFolderTest, OpeningItReportsTheErrorAndTheDialogStays) {
     DialogAnswerer answerer;

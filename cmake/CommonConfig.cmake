@@ -41,10 +41,13 @@ function(vexrem_library name)
 endfunction()
 
 # Adds one GoogleTest executable made of every test source in the calling folder.
-# Usage: vexrem_test(NAME [QT [MAIN target]] DEPENDS dep...)
-# A QT test gets the offscreen main() unless MAIN names another.
+# Usage: vexrem_test(NAME [QT [MAIN target]] [MANIFEST] DEPENDS dep...)
+# A QT test gets the offscreen main() unless MAIN names another. A MANIFEST
+# test carries the program's manifest on Windows, so its windows come up as the
+# program's do (per-monitor DPI, version 6 of the common controls, which the
+# system's task dialog needs).
 function(vexrem_test name)
-    cmake_parse_arguments(ARG "QT" "MAIN" "DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "QT;MANIFEST" "MAIN" "DEPENDS" ${ARGN})
     if(NOT ARG_MAIN)
         set(ARG_MAIN vexrem_testmain_qt)
     endif()
@@ -58,6 +61,13 @@ function(vexrem_test name)
     endif()
     if(NOT sources)
         return()
+    endif()
+    if(ARG_MANIFEST AND WIN32)
+        set(manifest ${PROJECT_SOURCE_DIR}/src/app/win32/VexelReminder.manifest)
+        set(rc ${CMAKE_CURRENT_BINARY_DIR}/manifest.rc)
+        file(CONFIGURE OUTPUT ${rc} CONTENT "1 24 \"${manifest}\"\n")
+        set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${manifest})
+        list(APPEND sources ${rc})
     endif()
     add_executable(${name} ${sources} ${ARG_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE vexrem_common vexrem_testsupport ${ARG_DEPENDS} GTest::gtest GTest::gmock)

@@ -1,6 +1,7 @@
 #include "config/Config.h"
 
 #include "config/ProxyPassword.h"
+#include "platform/Overloaded.h"
 #include "platform/Platform.h"
 
 #include <algorithm>
@@ -19,8 +20,6 @@ const std::string FolderErrorText = "Fehler beim Schreiben der Config-Datei in "
 
 // Login names are at most 252 characters; that is all the user-name buffer holds.
 constexpr std::size_t MaxUserNameLength = 252;
-
-template <class... F> struct Overloaded : F... { using F::operator()...; };
 
 // The INI file below a special folder: <folder>/VexelReminder/vexrem.ini.
 std::string IniPathIn(int csidl) {

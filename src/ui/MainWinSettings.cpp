@@ -2,7 +2,6 @@
 #include "status/GameLinks.h"
 #include "ui/LinkDialogs.h"
 #include "ui/MainWin.h"
-#include "ui/PagesSetup.h"
 #include "ui/Questions.h"
 #include "ui/SettingBindings.h"
 

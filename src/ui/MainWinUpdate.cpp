@@ -2,7 +2,6 @@
 #include "status/GameLinks.h"
 #include "ui/MainWin.h"
 #include "ui/UpdatePage.h"
-#include "update/VersionList.h"
 
 namespace vexrem {
 
@@ -20,7 +19,7 @@ void TMainWin::btnUpdateCheckClick() {
 
 void TMainWin::ShowUpdateResult(const rUpdateResult& result) {
     // A page not made yet shows the result when it is.
-    if (!pagesBuilt_ && !(result.Received && result.HasEntries && !result.Versions.empty())) {
+    if (!pagesBuilt_ && !ListsVersions(result)) {
         lastUpdate_ = result;
         return;
     }

@@ -1,19 +1,11 @@
 #include "ui/PagesSetup.h"
 
 #include "platform/Platform.h"
-#include "status/GameLinks.h"
 #include "ui/IniFileLine.h"
 #include "ui/SystemUiFont.h"
 #include "update/ExeVersion.h"
 
 namespace vexrem {
-
-std::array<std::pair<ClickableLabel*, AboutLink>, 4> AboutLinkLabels(const TMainWinUi& ui) {
-    return {{{ui.labLinkVexelfeld, AboutLink::Vexelfeld},
-             {ui.labLinkVexelReminder, AboutLink::VexelReminder},
-             {ui.labLinkPim, AboutLink::Pim},
-             {ui.labLinkEclipsePlugin, AboutLink::EclipsePlugin}}};
-}
 
 void SetUpPages(TMainWinUi& ui, QDialog* window, const std::string& iniFile,
                 const std::string& section) {
@@ -28,10 +20,6 @@ void SetUpPages(TMainWinUi& ui, QDialog* window, const std::string& iniFile,
     const QString version = QString::fromStdString(GetExeVersion());
     ui.labMyVersion->setText(version);
     ui.labProgName->setText(ui.labProgName->text() + QStringLiteral(" V.") + version);
-    for (const auto& [label, link] : AboutLinkLabels(ui)) {
-        label->setText(QString::fromLocal8Bit(AboutLinkCaption(link)));
-        label->setToolTip(QString::fromLocal8Bit(AboutLinkHint(link)));
-    }
     // Labels with a font of their own follow the adapted system font.
     if (systemFont) {
         FollowUiFont(*ui.cbShowBalloon,

@@ -1,5 +1,7 @@
 #include "ui/SettingBindings.h"
 
+#include "platform/Overloaded.h"
+
 #include <algorithm>
 #include <variant>
 
@@ -102,16 +104,9 @@ int SpinValue(const QSpinBox* s) {
     return static_cast<int>(std::min<qlonglong>(v, s->maximum()));
 }
 
-namespace {
-
-template <class... F> struct Overload : F... { using F::operator()...; };
-template <class... F> Overload(F...) -> Overload<F...>;
-
-} // namespace
-
 void SettingsToControls(const ConfigSettings& c, TMainWinUi& ui) {
     for (const Binding& binding : kBindings) {
-        std::visit(Overload{
+        std::visit(Overloaded{
                        [&](const LineBinding& b) {
                            (ui.*b.control)->setText(QString::fromLocal8Bit(c.*b.field));
                        },
@@ -138,27 +133,14 @@ void SettingsToControls(const ConfigSettings& c, TMainWinUi& ui) {
 bool ControlsDiffer(const TMainWinUi& ui, const ConfigSettings& c) {
     ConfigSettings shown = c;
     ControlsToSettings(ui, shown);
-    for (const Binding& binding : kBindings) {
-        const bool differs =
-            std::visit(Overload{
-                           [&](const LineBinding& b) { return shown.*b.field != c.*b.field; },
-                           [&](const SpinBinding& b) { return shown.*b.field != c.*b.field; },
-                           [&](const SliderBinding& b) { return shown.*b.field != c.*b.field; },
-                           [&](const PortBinding& b) { return shown.*b.field != c.*b.field; },
-                           [&](const CheckBinding& b) { return shown.*b.field != c.*b.field; },
-                           [&](const RadioBinding& b) { return shown.*b.field != c.*b.field; },
-                       },
-                       binding);
-        if (differs) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(std::begin(kBindings), std::end(kBindings), [&](const Binding& binding) {
+        return std::visit([&](const auto& b) { return shown.*b.field != c.*b.field; }, binding);
+    });
 }
 
 void ControlsToSettings(const TMainWinUi& ui, ConfigSettings& c) {
     for (const Binding& binding : kBindings) {
-        std::visit(Overload{
+        std::visit(Overloaded{
                        [&](const LineBinding& b) { c.*b.field = TextOf(ui.*b.control, b.trimmed); },
                        [&](const SpinBinding& b) { c.*b.field = SpinValue(ui.*b.control); },
                        [&](const SliderBinding& b) { c.*b.field = (ui.*b.control)->value(); },
@@ -178,7 +160,7 @@ void ConnectBoundControls(TMainWinUi& ui, QObject* receiver,
         };
     };
     for (const Binding& binding : kBindings) {
-        std::visit(Overload{
+        std::visit(Overloaded{
                        [&](const LineBinding& b) {
                            QLineEdit* e = ui.*b.control;
                            QObject::connect(e, &QLineEdit::textChanged, receiver, report(e));

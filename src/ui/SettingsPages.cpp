@@ -252,9 +252,10 @@ void setupAboutPage(TMainWinUi& ui) {
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.75);
     titleFont.setBold(true);
     ui.labProgName->setFont(titleFont);
-    for (QLabel* link :
-         {ui.labLinkVexelfeld, ui.labLinkVexelReminder, ui.labLinkPim, ui.labLinkEclipsePlugin}) {
-        StyleAsLink(link);
+    for (const auto& [label, link] : AboutLinkLabels(ui)) {
+        StyleAsLink(label);
+        label->setText(QString::fromLocal8Bit(AboutLinkCaption(link)));
+        label->setToolTip(QString::fromLocal8Bit(AboutLinkHint(link)));
     }
 }
 
@@ -280,6 +281,13 @@ void setupUpdatePage(TMainWinUi& ui) {
 }
 
 } // namespace
+
+std::array<std::pair<ClickableLabel*, AboutLink>, 4> AboutLinkLabels(const TMainWinUi& ui) {
+    return {{{ui.labLinkVexelfeld, AboutLink::Vexelfeld},
+             {ui.labLinkVexelReminder, AboutLink::VexelReminder},
+             {ui.labLinkPim, AboutLink::Pim},
+             {ui.labLinkEclipsePlugin, AboutLink::EclipsePlugin}}};
+}
 
 QString BalloonTipsCaption(bool enabled) {
     return enabled ? QStringLiteral("(Balloontips sind enabled)")

@@ -8,6 +8,7 @@
 
 // Brings in every widget class it names, so users can work with the members
 // directly.
+#include "status/GameLinks.h"
 #include "ui/ElidedLabel.h"
 #include "ui/LinkLabel.h"
 
@@ -24,6 +25,8 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QWidget>
+#include <array>
+#include <utility>
 
 namespace vexrem {
 
@@ -152,6 +155,9 @@ struct TMainWinUi {
 
 // The text of labBalloonReg for the state of the desktop's balloon tips.
 QString BalloonTipsCaption(bool enabled);
+
+// The labels of the About page's links, with the link each opens.
+std::array<std::pair<ClickableLabel*, AboutLink>, 4> AboutLinkLabels(const TMainWinUi& ui);
 
 // The 16 x 16 "?" of the help image beside cbZavazuzeza.
 QPixmap MakeHelpPixmap();

@@ -37,6 +37,10 @@ QTreeWidgetItem* AddNode(QTreeWidget* tree, QTreeWidgetItem* parent, const QStri
 
 } // namespace
 
+bool ListsVersions(const rUpdateResult& result) {
+    return result.Received && result.HasEntries && !result.Versions.empty();
+}
+
 bool FillUpdatePage(TMainWinUi& ui_, const rUpdateResult& result) {
     // An entry was met: the list announces an update, even when the entry
     // itself could not be read completely.
@@ -79,7 +83,7 @@ bool FillUpdatePage(TMainWinUi& ui_, const rUpdateResult& result) {
         ui_.labUpdResult->setToolTip(WholeTextHint(failure));
     }
     // Brought up once for the whole list, not once per entry.
-    return update && !result.Versions.empty();
+    return ListsVersions(result);
 }
 
 } // namespace vexrem

@@ -481,7 +481,7 @@ TEST_F(BalloonNotifierTest, ARealDaemonShowsTheButtonsAndReportsTheOneChosen) {
                   QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
                   QStringLiteral("800x600x24")});
     const QString display = screen.FirstLine(20000);
-    ASSERT_FALSE(display.isEmpty()) << "E2E: Xvfb did not start";
+    ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start";
     WriteFileBytes(dir / "menu.sh", "#!/bin/sh\ncat > '" + (dir / "menu") +
                                         "'\ngrep -m1 '^#5 min ' '" + (dir / "menu") + "'\n");
     std::filesystem::permissions(dir / "menu.sh", std::filesystem::perms::owner_all);

@@ -1,9 +1,11 @@
 #pragma once
 // The balloon at the tray icon. On Linux desktops it is a desktop notification
 // sent over D-Bus (org.freedesktop.Notifications): only clicks on our own
-// notification count, and it can be closed again. Where no notification
-// service runs, the tray icon's own message is the fallback. On Windows the
-// tray icon's own message is the balloon (BalloonNotifierWin32.cpp).
+// notification count, a new one takes the place of ours still shown, and it
+// can be closed again. Where the service offers buttons, the balloon carries
+// the popup's answers as well. Where no notification service runs, the tray
+// icon's own message is the fallback. On Windows the tray icon's own message
+// is the balloon (BalloonNotifierWin32.cpp).
 
 #ifndef _WIN32
 #include <QDBusConnection>
@@ -12,9 +14,21 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <optional>
+
 class QSystemTrayIcon;
 
 namespace vexrem {
+
+// The buttons a balloon can carry besides the click on the balloon itself.
+enum class BalloonAction { Wait1, Wait2, Hinda };
+
+// Their captions; a button without one is left out.
+struct BalloonButtons {
+    QString wait1;
+    QString wait2;
+    QString hinda;
+};
 
 class BalloonNotifier : public QObject {
     Q_OBJECT
@@ -37,8 +51,10 @@ public:
     // tray icon exists yet (Qt chooses its kind of tray icon with the first).
     bool BalloonsPossible(bool iconShown) const;
 
-    // Shows a balloon (title and text cut to the shell's limits).
-    void Show(const QString& title, const QString& text, int timeoutMs);
+    // Shows a balloon (title and text cut to the shell's limits) in place of
+    // the one still shown, with the buttons where the service offers them.
+    void Show(const QString& title, const QString& text, int timeoutMs,
+              const BalloonButtons& buttons = {});
     // Removes the balloon shown last, if it is still there.
     void Remove();
 
@@ -50,6 +66,8 @@ public:
 signals:
     // The user clicked our balloon.
     void clicked();
+    // The user chose one of the balloon's buttons.
+    void actionInvoked(vexrem::BalloonAction action);
     // A balloon was requested (as shown to the shell, after cutting).
     void shown(const QString& title, const QString& text, int timeoutMs);
 
@@ -62,17 +80,28 @@ private slots:
 private:
     void ConnectTrayClicks();
 #ifndef _WIN32
+    struct Request {
+        QString title;
+        QString text;
+        int timeoutMs = 0;
+        BalloonButtons buttons;
+    };
     void Close(uint id);
-    // Sends the Notify call of the balloon with sequence number seq.
-    void SendNotify(quint64 seq, const QString& title, const QString& body, int timeoutMs);
+    // Asks the service what it offers, then sends the balloon.
+    void Send(const Request& r);
+    void SendNotify(const Request& r, const QStringList& capabilities);
+    // The Notify call has been answered (with id, or 0 on failure).
+    void Sent(uint id);
 
     QDBusConnection bus_;
+    // One balloon is on its way at a time, so that the next one knows the id
+    // it takes the place of.
+    bool sending_ = false;
+    bool removedWhileSending_ = false;
+    std::optional<Request> next_; // asked for while one was on its way
 #endif
     QSystemTrayIcon* tray_;
     uint currentId_ = 0;
-    quint64 lastSent_ = 0;     // sequence number of the last Notify sent
-    quint64 shownSeq_ = 0;     // sequence number whose id is currentId_
-    quint64 removedUpTo_ = 0;  // Notify calls up to this one are to be closed
     bool iconPressed_ = false; // the tray icon was pressed since its message was clicked
 };
 

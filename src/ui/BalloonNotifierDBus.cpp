@@ -17,6 +17,21 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+
+// The keys of the balloon's buttons, as the service reports a choice.
+constexpr BalloonAction kActions[] = {BalloonAction::Wait1, BalloonAction::Wait2,
+                                      BalloonAction::Hinda};
+constexpr const char* ActionKey(BalloonAction action) {
+    switch (action) {
+    case BalloonAction::Wait1:
+        return "wait1";
+    case BalloonAction::Wait2:
+        return "wait2";
+    case BalloonAction::Hinda:
+        return "hinda";
+    }
+    return "";
+}
 } // namespace
 
 BalloonNotifier::BalloonNotifier(QSystemTrayIcon* tray, QObject* parent)
@@ -53,7 +68,8 @@ bool BalloonNotifier::ServiceAvailable() const {
     return daemon->activatableServiceNames().value().contains(kService);
 }
 
-void BalloonNotifier::Show(const QString& title, const QString& text, int timeoutMs) {
+void BalloonNotifier::Show(const QString& title, const QString& text, int timeoutMs,
+                           const BalloonButtons& buttons) {
     const QString t = title.left(MaxTitle);
     const QString b = text.left(MaxText);
     emit shown(t, b, timeoutMs);
@@ -63,26 +79,28 @@ void BalloonNotifier::Show(const QString& title, const QString& text, int timeou
         }
         return;
     }
-    // The summary is plain text for every service; the body is markup where
-    // the service says so, and then it is escaped: the texts are shown as
-    // typed, and no markup can make the service load what it names.
-    const quint64 seq = ++lastSent_;
+    const Request r{t, b, timeoutMs, buttons};
+    if (sending_) {
+        next_ = r; // the newest wins; it follows once the id is known
+    } else {
+        Send(r);
+    }
+}
+
+void BalloonNotifier::Send(const Request& r) {
+    sending_ = true;
+    removedWhileSending_ = false;
     const QDBusMessage ask = QDBusMessage::createMethodCall(kService, kPath, kInterface,
                                                             QStringLiteral("GetCapabilities"));
     auto* asked = new QDBusPendingCallWatcher(bus_.asyncCall(ask), this);
-    connect(asked, &QDBusPendingCallWatcher::finished, this,
-            [this, seq, t, b, timeoutMs](QDBusPendingCallWatcher* w) {
-                QDBusPendingReply<QStringList> caps = *w;
-                w->deleteLater();
-                // No answer: escaped, the safe side.
-                const bool markup =
-                    caps.isError() || caps.value().contains(QStringLiteral("body-markup"));
-                SendNotify(seq, t, markup ? b.toHtmlEscaped() : b, timeoutMs);
-            });
+    connect(asked, &QDBusPendingCallWatcher::finished, this, [this, r](QDBusPendingCallWatcher* w) {
+        QDBusPendingReply<QStringList> caps = *w;
+        w->deleteLater();
+        SendNotify(r, caps.isError() ? QStringList() : caps.value());
+    });
 }
 
-void BalloonNotifier::SendNotify(quint64 seq, const QString& title, const QString& body,
-                                 int timeoutMs) {
+void BalloonNotifier::SendNotify(const Request& r, const QStringList& capabilities) {
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     QVariantMap hints;
@@ -90,28 +108,54 @@ void BalloonNotifier::SendNotify(quint64 seq, const QString& title, const QStrin
     const QString name = QString::fromLatin1(kProgramName);
     const QString entry = QGuiApplication::desktopFileName();
     hints.insert(QStringLiteral("desktop-entry"), entry.isEmpty() ? name : entry);
-    call << name << uint(0) << QString() << title << body
-         << QStringList{QStringLiteral("default"), QStringLiteral("Öffnen")} << hints << timeoutMs;
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1))); // normal
+    // The summary is plain text for every service; the body is markup where
+    // the service says so, and then it is escaped: the texts are shown as
+    // typed, and no markup can make the service load what it names. No
+    // answer: escaped, the safe side.
+    const bool markup =
+        capabilities.isEmpty() || capabilities.contains(QStringLiteral("body-markup"));
+    QStringList actions{QStringLiteral("default"), QStringLiteral("Öffnen")};
+    if (capabilities.contains(QStringLiteral("actions"))) {
+        const auto add = [&](BalloonAction action, const QString& caption) {
+            if (!caption.isEmpty()) {
+                actions << QString::fromLatin1(ActionKey(action)) << caption;
+            }
+        };
+        add(BalloonAction::Wait1, r.buttons.wait1);
+        add(BalloonAction::Wait2, r.buttons.wait2);
+        add(BalloonAction::Hinda, r.buttons.hinda);
+    }
+    // In place of our balloon still shown: one turn, one notification.
+    call << name << currentId_ << QString() << r.title << (markup ? r.text.toHtmlEscaped() : r.text)
+         << actions << hints << r.timeoutMs;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, seq](QDBusPendingCallWatcher* w) {
-                QDBusPendingReply<uint> reply = *w;
-                w->deleteLater();
-                if (reply.isError()) {
-                    return;
-                }
-                if (seq <= removedUpTo_) {
-                    // Removed while its id was still on the way.
-                    Close(reply.value());
-                } else if (seq > shownSeq_) {
-                    shownSeq_ = seq;
-                    currentId_ = reply.value();
-                }
-            });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        QDBusPendingReply<uint> reply = *w;
+        w->deleteLater();
+        Sent(reply.isError() ? 0 : reply.value());
+    });
+}
+
+void BalloonNotifier::Sent(uint id) {
+    sending_ = false;
+    if (id != 0 && removedWhileSending_) {
+        Close(id); // removed while its id was still on the way
+    } else if (id != 0) {
+        currentId_ = id;
+    }
+    if (next_) {
+        const Request r = *next_;
+        next_.reset();
+        Send(r);
+    }
 }
 
 void BalloonNotifier::Remove() {
-    removedUpTo_ = lastSent_;
+    if (sending_) {
+        removedWhileSending_ = true;
+        next_.reset();
+    }
     if (currentId_ != 0) {
         Close(currentId_);
         currentId_ = 0;
@@ -126,9 +170,19 @@ void BalloonNotifier::Close(uint id) {
 }
 
 void BalloonNotifier::OnActionInvoked(uint id, const QString& actionKey) {
-    Q_UNUSED(actionKey);
-    if (id != 0 && id == currentId_) {
+    if (id == 0 || id != currentId_) {
+        return;
+    }
+    // The key comes from outside: it only ever selects from our own table.
+    if (actionKey == QLatin1String("default")) {
         emit clicked();
+        return;
+    }
+    for (const auto action : kActions) {
+        if (actionKey == QLatin1String(ActionKey(action))) {
+            emit actionInvoked(action);
+            return;
+        }
     }
 }
 

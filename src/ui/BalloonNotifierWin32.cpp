@@ -22,7 +22,9 @@ bool BalloonNotifier::BalloonsPossible(bool iconShown) const {
     return RegistryBalloonTipsEnabled();
 }
 
-void BalloonNotifier::Show(const QString& title, const QString& text, int timeoutMs) {
+void BalloonNotifier::Show(const QString& title, const QString& text, int timeoutMs,
+                           const BalloonButtons& buttons) {
+    Q_UNUSED(buttons); // the shell's balloon has none
     const QString t = title.left(MaxTitle);
     const QString b = text.left(MaxText);
     emit shown(t, b, timeoutMs);

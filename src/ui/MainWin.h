@@ -87,6 +87,8 @@ public:
     void ShowDranPopup(int gameCount);
     void NotifyIconClick();
     void NotifyIconBalloonClick();
+    // One of the balloon's buttons: the popup's answers.
+    void NotifyIconBalloonAction(BalloonAction action);
     void timerPopupTimer();
     bool BalloonTipsEnabled() const;
 

@@ -16,6 +16,13 @@ void TMainWin::ShowDranPopup(int gameCount) {
     }
 }
 
+void TMainWin::NotifyIconBalloonAction(BalloonAction action) {
+    // An open popup closes with the answer and ShowDranPopup acts on it.
+    if (notifier_.AnswerFromBalloon(action, Config())) {
+        Vexelfeldde1Click();
+    }
+}
+
 void TMainWin::timerPopupTimer() {
     notifier_.Snooze().stop();
 }

@@ -40,6 +40,7 @@ void TMainWin::CreateTray() {
     connect(tray_, &TTrayPresenter::clicked, this, &TMainWin::NotifyIconClick);
     connect(tray_, &TTrayPresenter::opened, this, &TMainWin::ffnen1Click);
     connect(tray_, &TTrayPresenter::balloonClicked, this, &TMainWin::NotifyIconBalloonClick);
+    connect(tray_, &TTrayPresenter::balloonAction, this, &TMainWin::NotifyIconBalloonAction);
     connect(tray_, &TTrayPresenter::waitedInVain, this, &TMainWin::ShowSettingsWindow);
     tray_->Start();
 }

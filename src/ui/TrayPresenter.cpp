@@ -47,6 +47,7 @@ void TTrayPresenter::NewBalloon(QSystemTrayIcon* icon) {
     delete balloon_;
     balloon_ = new BalloonNotifier(icon, owner_);
     connect(balloon_, &BalloonNotifier::clicked, this, &TTrayPresenter::balloonClicked);
+    connect(balloon_, &BalloonNotifier::actionInvoked, this, &TTrayPresenter::balloonAction);
 }
 
 void TTrayPresenter::Install() {

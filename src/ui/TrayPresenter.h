@@ -4,6 +4,7 @@
 // waits for a tray that is not there yet. It shows what it is told; what to
 // show is decided elsewhere.
 
+#include "ui/BalloonNotifier.h"
 #include "ui/TrayIcons.h"
 
 #include <QObject>
@@ -14,8 +15,6 @@ class QMenu;
 class QSystemTrayIcon;
 
 namespace vexrem {
-
-class BalloonNotifier;
 
 class TTrayPresenter : public QObject {
     Q_OBJECT
@@ -46,6 +45,7 @@ signals:
     void clicked(); // a single click, once no double click can follow
     void opened();  // a double click, or what a tray host has instead
     void balloonClicked();
+    void balloonAction(vexrem::BalloonAction action); // one of the balloon's buttons
     void waitedInVain(); // no tray came: something else must be clickable
 
 private:

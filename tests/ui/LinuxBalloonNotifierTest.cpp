@@ -5,6 +5,7 @@
 
 #include "support/TempDir.h"
 #include "ui/BalloonNotifier.h"
+#include "ui/Notifier.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -16,7 +17,9 @@
 #include <QSystemTrayIcon>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <memory>
 
 namespace vexrem::test {
@@ -88,6 +91,7 @@ public:
     PrivateBus& operator=(const PrivateBus&) = delete;
 
     bool Started() const { return !address_.isEmpty(); }
+    const QString& Address() const { return address_; }
     QString ErrorText() { return QString::fromLocal8Bit(daemon_.readAllStandardError()); }
 
     // A new connection of its own to this bus.
@@ -133,7 +137,8 @@ public:
     const QList<Call>& Calls() const { return calls_; }
     const QList<uint>& Closed() const { return closed_; }
 
-    void Click(uint id) { emit ActionInvoked(id, QStringLiteral("default")); }
+    void Click(uint id) { Invoke(id, QStringLiteral("default")); }
+    void Invoke(uint id, const QString& key) { emit ActionInvoked(id, key); }
     void SetCapabilities(const QStringList& caps) { capabilities_ = caps; }
     void Expire(uint id) { emit NotificationClosed(id, 1); }
 
@@ -142,9 +147,13 @@ public slots:
     uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
                 const QString& summary, const QString& body, const QStringList& actions,
                 const QVariantMap& hints, int timeout) {
-        calls_.append(
-            {appName, replacesId, appIcon, summary, body, actions, hints, timeout, nextId_});
-        return nextId_++;
+        // One still shown is replaced and keeps its id.
+        const bool replaces = replacesId != 0 && !closed_.contains(replacesId) &&
+                              std::any_of(calls_.begin(), calls_.end(),
+                                          [&](const Call& c) { return c.id == replacesId; });
+        const uint id = replaces ? replacesId : nextId_++;
+        calls_.append({appName, replacesId, appIcon, summary, body, actions, hints, timeout, id});
+        return id;
     }
     void CloseNotification(uint id) {
         closed_.append(id);
@@ -222,6 +231,52 @@ TEST_F(BalloonNotifierTest, ShowSendsOneNotifyAndLearnsTheId) {
     EXPECT_EQ(notifier->CurrentId(), call.id);
 }
 
+// A turn's balloon offers the popup's answers where the service shows
+// buttons: the snoozes only while the popup is on. Each takes the place of the
+// one before, so a turn is one notification.
+TEST_F(BalloonNotifierTest, TheTurnsBalloonCarriesThePopupsAnswersAndReplacesTheLastOne) {
+    StartService();
+    MakeNotifier();
+    const QStringList open{QStringLiteral("default"), QStringLiteral("Öffnen")};
+    const struct {
+        QStringList caps;
+        bool popup;
+        QStringList actions;
+    } rows[] = {
+        {{QStringLiteral("actions"), QStringLiteral("body")},
+         true,
+         open + QStringList{QStringLiteral("wait1"), QStringLiteral("5 min"),
+                            QStringLiteral("wait2"), QStringLiteral("15 min"),
+                            QStringLiteral("hinda"), QStringLiteral("Hin da!")}},
+        {{QStringLiteral("actions")},
+         false,
+         open + QStringList{QStringLiteral("hinda"), QStringLiteral("Hin da!")}},
+        {{QStringLiteral("body")}, true, open},
+    };
+    ConfigSettings c;
+    c.ShowBalloon = true;
+    TNotifier turn(nullptr);
+    uint shown = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.caps.join(u',').toStdString());
+        service->SetCapabilities(row.caps);
+        c.ShowPopup = row.popup;
+        const auto before = service->Calls().size();
+        turn.ShowBalloon(*notifier, c, 2);
+        ASSERT_TRUE(WaitUntil([&] {
+            return service->Calls().size() == before + 1 &&
+                   notifier->CurrentId() == service->Calls().last().id;
+        }));
+        const auto& call = service->Calls().last();
+        EXPECT_EQ(call.actions, row.actions);
+        EXPECT_EQ(call.replacesId, shown);
+        EXPECT_EQ(call.hints.value(QStringLiteral("urgency")), QVariant::fromValue(uchar(1)));
+        EXPECT_TRUE(call.hints.contains(QStringLiteral("desktop-entry")));
+        shown = call.id;
+    }
+    EXPECT_EQ(service->Calls().first().id, shown); // one notification all along
+}
+
 TEST_F(BalloonNotifierTest, TitleAndTextAreCutToTheShellLimits) {
     StartService();
     MakeNotifier();
@@ -285,16 +340,24 @@ TEST_F(BalloonNotifierTest, RemoveBeforeTheIdArrivedClosesItOnceItDoes) {
     EXPECT_EQ(service->Closed(), QList<uint>{first}); // the second stays on screen
 }
 
+// The same for its buttons; a key we never offered is nothing.
 TEST_F(BalloonNotifierTest, OnlyAClickOnOurOwnBalloonCounts) {
     StartService();
     MakeNotifier();
+    QSignalSpy actions(notifier.get(), &BalloonNotifier::actionInvoked);
     const uint id = ShowAndWait();
     ASSERT_NE(id, 0u);
     service->Click(id + 100); // another program's notification
+    service->Invoke(id + 100, QStringLiteral("hinda"));
     service->Click(id);
+    for (const char* key : {"Wait1", "wait1 ", "", "hinda\n", "../wait2", "wait2"}) {
+        service->Invoke(id, QString::fromLatin1(key));
+    }
     service->Expire(id); // the last signal: once seen, the clicks before it were too
     ASSERT_TRUE(WaitUntil([&] { return notifier->CurrentId() == 0; }));
     EXPECT_EQ(clicks->count(), 1);
+    ASSERT_EQ(actions.count(), 1);
+    EXPECT_EQ(actions.at(0).at(0).value<BalloonAction>(), BalloonAction::Wait2);
     // Gone from the screen: a late click on that id is not ours any more.
     service->Click(id);
     ShowAndWait(); // a round trip after the late click
@@ -363,6 +426,105 @@ TEST(BalloonFallback, APressOnTheTrayIconIsNoClickOnItsBalloon) {
         EXPECT_EQ(clicks.count(), 1) << reason;
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("vexrem-test-fallback"));
+}
+
+// A program of the test's own: stopped when the test leaves it.
+class Child {
+public:
+    Child(const QString& program, const QStringList& args,
+          const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+        process_.setProcessEnvironment(env);
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(program, args);
+        process_.waitForStarted(5000);
+    }
+    ~Child() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.terminate();
+            if (!process_.waitForFinished(5000)) {
+                process_.kill();
+                process_.waitForFinished(5000);
+            }
+        }
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // The first line of its output, "" when none comes in time.
+    QString FirstLine(int timeoutMs) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!process_.canReadLine() && clock.elapsed() < timeoutMs &&
+               process_.state() == QProcess::Running) {
+            process_.waitForReadyRead(100);
+        }
+        return QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+
+private:
+    QProcess process_;
+};
+
+// The real dunst on the private bus and a virtual screen. dunst hands the
+// buttons of the notifications it shows to its dmenu command and invokes the
+// line that comes back; a script stands in for dmenu, notes the lines and
+// chooses the first snooze, as a user would in the menu.
+TEST_F(BalloonNotifierTest, ARealDaemonShowsTheButtonsAndReportsTheOneChosen) {
+    for (const char* tool : {"dunst", "dunstctl", "dbus-send", "Xvfb"}) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
+            GTEST_SKIP() << "E2E-SKIP: " << tool << " is not installed (scripts/setup installs it)";
+        }
+    }
+    TempDir dir;
+    Child screen(QStringLiteral("Xvfb"),
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                  QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                  QStringLiteral("800x600x24")});
+    const QString display = screen.FirstLine(20000);
+    ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start";
+    WriteFileBytes(dir / "menu.sh", "#!/bin/sh\ncat > '" + (dir / "menu") +
+                                        "'\ngrep -m1 '^#5 min ' '" + (dir / "menu") + "'\n");
+    std::filesystem::permissions(dir / "menu.sh", std::filesystem::perms::owner_all);
+    WriteFileBytes(dir / "dunstrc", "[global]\ndmenu = " + (dir / "menu.sh") + "\n");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + display);
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus->Address());
+    Child dunst(QStringLiteral("dunst"),
+                {QStringLiteral("-config"), QString::fromStdString(dir / "dunstrc")}, env);
+    MakeNotifier();
+    ASSERT_TRUE(WaitUntil([&] { return notifier->ServiceAvailable(); }, 20000)) << "no dunst";
+    const auto dunstctl = [&](const QStringList& args) {
+        QProcess ctl;
+        ctl.setProcessEnvironment(env);
+        ctl.start(QStringLiteral("dunstctl"), args);
+        ctl.waitForFinished(10000);
+        return QString::fromLocal8Bit(ctl.readAllStandardOutput()).trimmed();
+    };
+
+    QSignalSpy actions(notifier.get(), &BalloonNotifier::actionInvoked);
+    ConfigSettings c;
+    c.ShowBalloon = true;
+    c.ShowPopup = true;
+    c.BalloonCaption = "Vexelfeld";
+    TNotifier(nullptr).ShowBalloon(*notifier, c, 2);
+    ASSERT_TRUE(WaitUntil([&] { return notifier->CurrentId() != 0; }, 10000));
+    const std::string id = std::to_string(notifier->CurrentId());
+    // Only what is on screen is in the menu.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return dunstctl({QStringLiteral("count"), QStringLiteral("displayed")}) == "1";
+        },
+        10000));
+    dunstctl({QStringLiteral("context")});
+    ASSERT_TRUE(WaitUntil([&] { return actions.count() == 1; }, 20000))
+        << "menu: " << ReadFileBytes(dir / "menu");
+    EXPECT_EQ(actions.at(0).at(0).value<BalloonAction>(), BalloonAction::Wait1);
+    const std::string menu = ReadFileBytes(dir / "menu");
+    for (const std::string& line :
+         {"#5 min (Vexelfeld) [" + id + ",wait1]", "#15 min (Vexelfeld) [" + id + ",wait2]",
+          "#Hin da! (Vexelfeld) [" + id + ",hinda]"}) {
+        EXPECT_NE(menu.find(line), std::string::npos) << line << " not in:\n" << menu;
+    }
 }
 
 } // namespace

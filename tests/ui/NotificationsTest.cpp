@@ -284,6 +284,36 @@ TEST_F(NotificationsTest, BalloonShowsTheSettingsTextsWithTheCount) {
     EXPECT_EQ(shown.count(), 1);
 }
 
+// The balloon's buttons answer as the popup's do: with the popup open they
+// close it with their answer, without it they take effect at once.
+TEST_F(NotificationsTest, BalloonButtonsAnswerAsThePopupsButtons) {
+    StartWith("ShowPopup=1\nShowBalloon=1\nPopupDelay1=7\nPopupDelay2=9\n");
+    const auto choose = [this](BalloonAction action) {
+        emit win->Balloon()->actionInvoked(action);
+    };
+    Check(1, 4711, [&](ModalDialog& d) {
+        choose(BalloonAction::Wait1);
+        EXPECT_FALSE(d.IsOpen());
+    });
+    EXPECT_EQ(win->TimerPopup().interval(), 7000);
+    EXPECT_TRUE(win->TimerPopup().isActive());
+    EXPECT_TRUE(TakeOpened().empty());
+
+    choose(BalloonAction::Wait2); // snoozed, no popup open
+    EXPECT_EQ(win->TimerPopup().interval(), 9000);
+    choose(BalloonAction::Hinda);
+    EXPECT_EQ(TakeOpened(), std::vector<std::string>{GameUrl(4711)});
+
+    win->TimerPopup().stop();
+    Check(1, 4711, [&](ModalDialog& d) {
+        choose(BalloonAction::Hinda);
+        EXPECT_FALSE(d.IsOpen());
+    });
+    EXPECT_EQ(popups, 2);
+    EXPECT_EQ(TakeOpened(), std::vector<std::string>{GameUrl(4711)}); // once
+    EXPECT_FALSE(win->TimerPopup().isActive());
+}
+
 // --- the tray icon and its menu -----------------------------------------------------------
 
 TEST_F(NotificationsTest, TrayClickOpensTheGameOrElseTheList) {

@@ -278,6 +278,7 @@ void FakeHttpServer::Serve(int fd) {
         std::lock_guard lock(state_->mutex);
         state_->maxConcurrent = std::max(state_->maxConcurrent, ++state_->concurrent);
     }
+    bool counted = true;
 
     std::string head;
     bool complete = false;
@@ -308,6 +309,10 @@ void FakeHttpServer::Serve(int fd) {
                 state_->changed.wait_for(lock, r.delay, [&] { return state_->stopped; });
             }
         }
+        // The exchange no longer counts as running once its answer goes out:
+        // the client may start its next request as soon as the answer is in,
+        // before this thread gets to close the socket.
+        EndConcurrent(counted);
         if (!r.hang && !r.closeWithoutAnswer) {
             std::string out = r.raw;
             if (out.empty()) {
@@ -335,8 +340,15 @@ void FakeHttpServer::Serve(int fd) {
         }
     }
     CloseSocket(fd);
-    std::lock_guard lock(state_->mutex);
-    --state_->concurrent;
+    EndConcurrent(counted);
+}
+
+void FakeHttpServer::EndConcurrent(bool& counted) {
+    if (counted) {
+        counted = false;
+        std::lock_guard lock(state_->mutex);
+        --state_->concurrent;
+    }
 }
 
 std::uint16_t UnusedPort() {

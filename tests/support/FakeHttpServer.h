@@ -68,6 +68,8 @@ private:
     struct State;
     void AcceptLoop();
     void Serve(int fd);
+    // Ends this connection's share of MaxConcurrent, once.
+    void EndConcurrent(bool& counted);
     // Records the request and takes its answer, in one step.
     FakeResponse Next(const std::string& request);
 

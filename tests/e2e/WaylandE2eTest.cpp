@@ -27,7 +27,7 @@ class WaylandWorld : public ::testing::Environment {
 public:
     void SetUp() override {
         std::string missing = MissingSniTool();
-        for (const char* tool : {"weston", "Xwayland", "dunst", "dunstctl", "dbus-monitor"}) {
+        for (const char* tool : {"weston", "Xwayland", "dunst", "dunstctl", "dbus-monitor", "xdotool"}) {
             if (missing.empty() && !InPath(tool)) {
                 missing = tool;
             }
@@ -86,6 +86,8 @@ public:
     static const std::string& Problem() { return problem_; }
     static bool Skipped() { return skipped_; }
     static int Port() { return server_ ? server_->Port() : 0; }
+    // weston's XWayland, ":N".
+    static const std::string& XDisplay() { return xDisplay_; }
 
 private:
     static void Skip(const std::string& why) {
@@ -267,6 +269,23 @@ TEST_F(WaylandSession, TrayNotificationAndEndOfANativeClient) {
     EXPECT_EQ(app_->WaitExit(kExitWait), 0);
     EXPECT_NE(test::ReadFileBytes(IniPath()).find("UserName=wayland\n"), std::string::npos);
     app_.reset();
+}
+
+// With XWayland in the session the program is an X11 client of it, where
+// GNOME and KDE keep the popup on top and centred.
+TEST_F(WaylandSession, WithXWaylandThePopupIsAnX11Window) {
+    env_["DISPLAY"] = WaylandWorld::XDisplay();
+    SetDue("wayland-x", 1);
+    Seed("wayland-x", "Active=1\nShowBalloon=0\nShowPopup=1\n");
+    Start();
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return !e2e::Run({"xdotool", "search", "--onlyvisible", "--name", "^VexelReminder$"},
+                             env_)
+                        .out.empty();
+        },
+        kWait, app_.get()))
+        << "no window of the program on " << env_["DISPLAY"];
 }
 
 } // namespace

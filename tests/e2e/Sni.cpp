@@ -72,8 +72,8 @@ void SniSession::StartWatcher() {
 }
 
 void SniSession::StartHost() {
-    std::vector<std::string> argv{"gtk-sni-tray-standalone", "--top", "--end", "-s", "32", "-c",
-                                  "#d0d0d0"};
+    std::vector<std::string> argv{
+        "gtk-sni-tray-standalone", "--top", "--end", "-s", "32", "-c", "#d0d0d0"};
     // The bar's place is an X11 window property; a Wayland host has none.
     if (display_.count("DISPLAY") == 0) {
         argv.emplace_back("--no-strut");
@@ -112,9 +112,8 @@ RunResult SniSession::Gdbus(std::vector<std::string> args, const std::string& ve
 }
 
 std::string SniSession::WatcherProperty(const std::string& name) const {
-    const RunResult r =
-        Gdbus({"--dest", kWatcher, "--object-path", "/StatusNotifierWatcher", "--method",
-               "org.freedesktop.DBus.Properties.Get", kWatcher, name});
+    const RunResult r = Gdbus({"--dest", kWatcher, "--object-path", "/StatusNotifierWatcher",
+                               "--method", "org.freedesktop.DBus.Properties.Get", kWatcher, name});
     std::smatch m;
     static const std::regex value(R"(^\(<(.*)>,\)\s*$)");
     return std::regex_search(r.out, m, value) ? m[1].str() : "";

@@ -23,7 +23,8 @@ public:
     // command), then the watcher and the host; `display` is the environment
     // of the screen's clients (an X screen's or a Wayland compositor's).
     // Check Ready().
-    explicit SniSession(Environment display, const std::map<std::string, std::string>& services = {});
+    explicit SniSession(Environment display,
+                        const std::map<std::string, std::string>& services = {});
     ~SniSession();
     SniSession(const SniSession&) = delete;
     SniSession& operator=(const SniSession&) = delete;

@@ -41,9 +41,9 @@ public:
         const std::string notified = dir_ / "notified";
         std::ofstream(notified) << "#!/bin/sh\necho Notify >> '" << NotifiedLog() << "'\n";
         std::filesystem::permissions(notified, std::filesystem::perms::owner_all);
-        session_ = std::make_unique<SniSession>(desktop_->ClientEnvironment(),
-                                                std::map<std::string, std::string>{
-                                                    {"org.freedesktop.Notifications", notified}});
+        session_ = std::make_unique<SniSession>(
+            desktop_->ClientEnvironment(),
+            std::map<std::string, std::string>{{"org.freedesktop.Notifications", notified}});
         server_ = std::make_unique<DemoServer>(VEXREM_DEMO_SERVER_EXE);
     }
 

@@ -27,7 +27,8 @@ class WaylandWorld : public ::testing::Environment {
 public:
     void SetUp() override {
         std::string missing = MissingSniTool();
-        for (const char* tool : {"weston", "Xwayland", "dunst", "dunstctl", "dbus-monitor", "xdotool"}) {
+        for (const char* tool :
+             {"weston", "Xwayland", "dunst", "dunstctl", "dbus-monitor", "xdotool"}) {
             if (missing.empty() && !InPath(tool)) {
                 missing = tool;
             }
@@ -59,9 +60,10 @@ public:
         dunst_ = std::make_unique<Process>(
             std::vector<std::string>{"dunst", "-config", dir_ / "dunstrc"}, daemonEnv);
         if (!WaitUntil([&] {
-                return session_->Gdbus({"--dest", kNotifications, "--object-path",
-                                        "/org/freedesktop/Notifications"},
-                                       "introspect")
+                return session_
+                           ->Gdbus({"--dest", kNotifications, "--object-path",
+                                    "/org/freedesktop/Notifications"},
+                                   "introspect")
                            .exitCode == 0;
             })) {
             problem_ = "dunst did not come up on " + xDisplay_;
@@ -224,8 +226,7 @@ TEST_F(WaylandSession, TrayNotificationAndEndOfANativeClient) {
                     session_->Env(), true);
     monitor.ReadLine(10s); // it is listening
     SetDue("wayland", 1);
-    Seed("wayland",
-         "Active=1\nShowBalloon=1\nShowPopup=0\ngotoGameOnBalloonClick=1\n");
+    Seed("wayland", "Active=1\nShowBalloon=1\nShowPopup=0\ngotoGameOnBalloonClick=1\n");
     Start();
 
     const std::string item = session_->WaitForItem();

@@ -27,6 +27,14 @@ int main(int argc, char** argv) {
     // beside the settings go at start, not only with a save.
     vexrem::Platform().RemoveStaleProfileTempFiles(configPath);
     vexrem::PrepareQtPlatform();
+    // The application object picks the platform; on a Wayland desktop the
+    // popup needs XWayland to stay on top.
+    const std::string platform = vexrem::PreferredQtPlatform(
+        qgetenv("QT_QPA_PLATFORM").toStdString(), qgetenv("WAYLAND_DISPLAY").toStdString(),
+        qgetenv("DISPLAY").toStdString());
+    if (!platform.empty()) {
+        qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
+    }
     QApplication app(argc, argv);
     vexrem::AddSystemFonts();
     QApplication::setApplicationName(QString::fromUtf8(vexrem::kProgramName));

@@ -4,6 +4,7 @@
 // told apart by pixel colour; what the item offers is read over D-Bus, as a
 // host reads it. The installed package is run the same way.
 #include "Program.h"
+#include "Sni.h"
 
 #include <csignal>
 #include <filesystem>
@@ -17,20 +18,17 @@ namespace vexrem::e2e {
 namespace {
 
 constexpr Rgb kHousing{48, 48, 52};
-const std::string kWatcher = "org.kde.StatusNotifierWatcher";
 
 // A screen, a private session bus with a watcher and a host, and the demo
-// server, for the whole run. Watcher and host can be stopped and started.
+// server, for the whole run.
 class SniWorld : public ::testing::Environment {
 public:
     void SetUp() override {
-        for (const char* tool :
-             {"dbus-daemon", "gdbus", "status-notifier-watcher", "gtk-sni-tray-standalone"}) {
-            if (!InPath(tool)) {
-                problem_ = std::string(tool) + " is not installed (scripts/setup installs it)";
-                std::cout << "E2E-SKIP: " << problem_ << std::endl;
-                return;
-            }
+        const std::string missing = MissingSniTool();
+        if (!missing.empty()) {
+            problem_ = missing + " is not installed (scripts/setup installs it)";
+            std::cout << "E2E-SKIP: " << problem_ << std::endl;
+            return;
         }
         desktop_ = std::make_unique<Desktop>(false);
         if (!desktop_->Ready()) {
@@ -38,92 +36,24 @@ public:
             std::cout << "E2E-SKIP: no virtual desktop: " << problem_ << std::endl;
             return;
         }
-        // A session bus whose notification service is a script that notes
-        // each start: the program's Notify call starts it.
-        std::filesystem::create_directories(dir_ / "services");
+        // The bus's notification service is a script that notes each start:
+        // the program's Notify call starts it.
         const std::string notified = dir_ / "notified";
         std::ofstream(notified) << "#!/bin/sh\necho Notify >> '" << NotifiedLog() << "'\n";
         std::filesystem::permissions(notified, std::filesystem::perms::owner_all);
-        std::ofstream(dir_ / "services/org.freedesktop.Notifications.service")
-            << "[D-BUS Service]\nName=org.freedesktop.Notifications\nExec=" << notified << "\n";
-        std::ofstream(dir_ / "bus.conf")
-            << "<busconfig><type>session</type><listen>unix:path=" << (dir_ / "bus")
-            << "</listen><servicedir>" << (dir_ / "services")
-            << "</servicedir><policy context=\"default\"><allow send_destination=\"*\"/>"
-               "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
-        bus_ = std::make_unique<Process>(
-            std::vector<std::string>{"dbus-daemon", "--nofork", "--nopidfile",
-                                     "--config-file=" + (dir_ / "bus.conf"), "--print-address=1"},
-            CurrentEnvironment(), true);
-        busAddress_ = bus_->ReadLine(30s).value_or("");
+        session_ = std::make_unique<SniSession>(
+            desktop_->ClientEnvironment(),
+            std::map<std::string, std::string>{{"org.freedesktop.Notifications", notified}});
         server_ = std::make_unique<DemoServer>(VEXREM_DEMO_SERVER_EXE);
-        StartWatcher();
-        StartHost();
     }
 
     void TearDown() override {
-        host_.reset();
-        watcher_.reset();
         server_.reset();
-        Stop(bus_);
+        session_.reset();
         desktop_.reset();
     }
 
-    static e2e::Environment Env() {
-        e2e::Environment env = desktop_->ClientEnvironment();
-        env["DBUS_SESSION_BUS_ADDRESS"] = busAddress_;
-        env["NO_AT_BRIDGE"] = "1"; // no accessibility bus for the host
-        return env;
-    }
-
-    static void StartWatcher() {
-        watcher_ =
-            std::make_unique<Process>(std::vector<std::string>{"status-notifier-watcher"}, Env());
-        WaitUntil([] {
-            return Gdbus({"--dest", kWatcher, "--object-path", "/StatusNotifierWatcher"},
-                         "introspect")
-                       .exitCode == 0;
-        });
-    }
-    static void StartHost() {
-        host_ = std::make_unique<Process>(std::vector<std::string>{"gtk-sni-tray-standalone",
-                                                                   "--top", "--end", "-s", "32",
-                                                                   "-c", "#d0d0d0"},
-                                          Env());
-        WaitUntil([] { return WatcherProperty("IsStatusNotifierHostRegistered") == "true"; });
-    }
-    static void Stop(std::unique_ptr<Process>& p) {
-        if (p) {
-            p->Signal(SIGTERM);
-            p->WaitExit(10s);
-            p.reset();
-        }
-    }
-    static void StopWatcherAndHost() {
-        Stop(host_);
-        Stop(watcher_);
-    }
-    static void RestartWatcher() {
-        Stop(watcher_);
-        StartWatcher();
-    }
-
-    // gdbus on the private bus: "call" or "introspect" with the arguments.
-    static RunResult Gdbus(std::vector<std::string> args, const std::string& verb = "call") {
-        std::vector<std::string> argv{"gdbus", verb, "--session"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return e2e::Run(argv, Env(), 20s);
-    }
-    static std::string WatcherProperty(const std::string& name) {
-        const RunResult r =
-            Gdbus({"--dest", kWatcher, "--object-path", "/StatusNotifierWatcher", "--method",
-                   "org.freedesktop.DBus.Properties.Get", kWatcher, name});
-        std::smatch m;
-        static const std::regex value(R"(^\(<(.*)>,\)\s*$)");
-        return std::regex_search(r.out, m, value) ? m[1].str() : "";
-    }
-
-    static std::unique_ptr<Process>& Host() { return host_; }
+    static SniSession& Session() { return *session_; }
     static std::string NotifiedLog() { return dir_ / "notified.log"; }
     static Desktop* TheDesktop() { return problem_.empty() ? desktop_.get() : nullptr; }
     static const std::string& Problem() { return problem_; }
@@ -132,11 +62,8 @@ public:
 private:
     static inline test::TempDir dir_;
     static inline std::unique_ptr<Desktop> desktop_;
-    static inline std::unique_ptr<Process> bus_;
+    static inline std::unique_ptr<SniSession> session_;
     static inline std::unique_ptr<DemoServer> server_;
-    static inline std::unique_ptr<Process> watcher_;
-    static inline std::unique_ptr<Process> host_;
-    static inline std::string busAddress_;
     static inline std::string problem_;
 };
 
@@ -150,8 +77,8 @@ protected:
         ASSERT_NE(SniWorld::Port(), 0) << "the demo server did not start";
         demoPort_ = SniWorld::Port();
         server_ = LoopbackUrl(demoPort_);
-        const Environment base = SniWorld::Env();
-        env_ = ProgramEnvironment(home_, base, server_, base.at("DBUS_SESSION_BUS_ADDRESS"));
+        const Environment base = SniWorld::Session().Env();
+        env_ = ProgramEnvironment(home_, base, server_, SniWorld::Session().Address());
     }
 
     void Seed(const std::string& user, const std::string& extra = "ShowBalloon=0\n") {
@@ -181,29 +108,13 @@ protected:
         return WaitUntil([&] { return LampNow(colour); });
     }
 
-    // Our item on the bus, as the watcher lists it ("" until it is there).
-    std::string Item() {
-        std::smatch m;
-        const std::string items = SniWorld::WatcherProperty("RegisteredStatusNotifierItems");
-        return std::regex_search(items, m, std::regex(R"(':[0-9.]+')"))
-                   ? m.str().substr(1, m.length() - 2)
-                   : "";
-    }
-    std::string WaitForItem() {
-        std::string item;
-        WaitUntil([&] { return !(item = Item()).empty(); });
-        return item;
-    }
+    std::string WaitForItem() { return SniWorld::Session().WaitForItem(); }
     RunResult CallItem(const std::string& item, const std::string& path, const std::string& method,
                        std::vector<std::string> args) {
-        std::vector<std::string> a{"--dest", item, "--object-path", path, "--method", method};
-        a.insert(a.end(), args.begin(), args.end());
-        return SniWorld::Gdbus(a);
+        return SniWorld::Session().CallItem(item, path, method, std::move(args));
     }
     std::string ItemProperty(const std::string& item, const std::string& name) {
-        return CallItem(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties.Get",
-                        {"org.kde.StatusNotifierItem", name})
-            .out;
+        return SniWorld::Session().ItemProperty(item, name);
     }
     std::vector<std::string> Opened() { return ReadLines(OpenedFile(home_)); }
 };
@@ -302,7 +213,7 @@ TEST_F(SniTray, BlinksRedAndTellsTheFailureWhenTheServerCannotBeReached) {
 }
 
 TEST_F(SniTray, WithoutAnyTrayTheNotificationAndThePopupStillCome) {
-    SniWorld::StopWatcherAndHost();
+    SniWorld::Session().StopWatcherAndHost();
     SetDue("sni-none", 1);
     Seed("sni-none", "ShowBalloon=1\nShowPopup=1\n");
     Start();
@@ -316,26 +227,25 @@ TEST_F(SniTray, WithoutAnyTrayTheNotificationAndThePopupStillCome) {
         }
         return false;
     })) << "no popup";
-    SniWorld::StartWatcher();
-    SniWorld::StartHost();
+    SniWorld::Session().StartWatcher();
+    SniWorld::Session().StartHost();
 }
 
 TEST_F(SniTray, ALateWatcherGetsTheIconAndARestartedOneGetsItBack) {
-    SniWorld::StopWatcherAndHost();
+    SniWorld::Session().StopWatcherAndHost();
     SetDue("sni", 1);
     Seed("sni");
     Start();
     std::this_thread::sleep_for(4s); // the program is up and has checked once
 
-    SniWorld::StartWatcher();
-    SniWorld::StartHost();
+    SniWorld::Session().StartWatcher();
+    SniWorld::Session().StartHost();
     EXPECT_TRUE(WaitForLamp(kGreen)) << "no icon for a watcher that came late";
 
-    SniWorld::RestartWatcher();
+    SniWorld::Session().RestartWatcher();
     EXPECT_FALSE(WaitForItem().empty()) << "not registered again with the restarted watcher";
     // The next test starts with a host that has seen nothing of this.
-    SniWorld::Stop(SniWorld::Host());
-    SniWorld::StartHost();
+    SniWorld::Session().RestartHost();
 }
 
 // The built package, unpacked into a scratch root: its menu entry's command

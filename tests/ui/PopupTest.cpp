@@ -1,6 +1,7 @@
 // The turn popup: its texts, its fixed layout, and how each way of closing it
 // is reported to the caller.
 #include "ui/Popup.h"
+#include "ui/QtPlatformSetup.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -41,6 +42,30 @@ TEST(FormatDelay, MinutesAndSecondsAsTheWaitButtonsShowThem) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FormatDelay(c.seconds), c.text) << c.seconds;
+    }
+}
+
+// Where the popup can be above the other windows: X11 (XWayland) on a
+// Wayland desktop, unless the user chose a platform.
+TEST(PreferredQtPlatform, XWaylandOnAWaylandDesktopUnlessChosen) {
+    const struct {
+        const char* chosen;
+        const char* wayland;
+        const char* x11;
+        const char* platform;
+    } cases[] = {
+        {"", "wayland-0", ":0", "xcb;wayland"},
+        {"", "/run/user/1000/wayland-0", ":1", "xcb;wayland"},
+        {"wayland", "wayland-0", ":0", ""},
+        {"xcb", "wayland-0", ":0", ""},
+        {"offscreen", "wayland-0", ":0", ""},
+        {"", "wayland-0", "", ""}, // no XWayland
+        {"", "", ":0", ""},        // an X11 session
+        {"", "", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PreferredQtPlatform(c.chosen, c.wayland, c.x11), c.platform)
+            << "'" << c.chosen << "' '" << c.wayland << "' '" << c.x11 << "'";
     }
 }
 

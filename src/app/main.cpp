@@ -36,6 +36,11 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
     }
     QApplication app(argc, argv);
+    if (!platform.empty()) {
+        // Chosen for this program only: the browser and whatever else it
+        // starts pick their own.
+        qunsetenv("QT_QPA_PLATFORM");
+    }
     vexrem::AddSystemFonts();
     QApplication::setApplicationName(QString::fromUtf8(vexrem::kProgramName));
     // The installed menu entry: notifications and the tray name it.

@@ -1,0 +1,148 @@
+// The real program hears the computer's sleep and wake from the login manager
+// on the system bus: here a private system bus with python3-dbusmock's logind
+// template, which emits PrepareForSleep as the real one does. The game server
+// is an in-process fake whose first answer after the wake fails.
+#include "Program.h"
+
+#include "support/FakeHttpServer.h"
+
+#include <atomic>
+#include <fstream>
+#include <thread>
+
+namespace vexrem::e2e {
+namespace {
+
+// A screen with a tray, a private system bus and the mocked login manager.
+class SleepWorld : public World {
+public:
+    SleepWorld() : World(false) {}
+
+    void SetUp() override {
+        // The Debian package's module is the system Python's.
+        for (const char* python : {"python3", "/usr/bin/python3"}) {
+            if (InPath(python) &&
+                Run({python, "-c", "import dbusmock"}, CurrentEnvironment()).exitCode == 0) {
+                python_ = python;
+                break;
+            }
+        }
+        problem_ = python_.empty()                              ? "python3-dbusmock is missing"
+                   : !InPath("dbus-daemon") || !InPath("gdbus") ? "dbus-daemon or gdbus is missing"
+                                                                : "";
+        if (!problem_.empty()) {
+            std::cout << "E2E-SKIP: " << problem_ << " (scripts/setup installs it)" << std::endl;
+            return;
+        }
+        World::SetUp();
+        std::ofstream(dir_ / "bus.conf")
+            << "<busconfig><type>system</type><listen>unix:path=" << (dir_ / "bus")
+            << "</listen><policy context=\"default\"><allow send_destination=\"*\"/>"
+               "<allow own=\"*\"/></policy></busconfig>\n";
+        bus_ = std::make_unique<Process>(
+            std::vector<std::string>{"dbus-daemon", "--nofork", "--nopidfile",
+                                     "--config-file=" + (dir_ / "bus.conf"), "--print-address=1"},
+            CurrentEnvironment(), true);
+        address_ = bus_->ReadLine(30s).value_or("");
+        logind_ = std::make_unique<Process>(
+            std::vector<std::string>{python_, "-m", "dbusmock", "--system", "--template", "logind"},
+            Env());
+        if (!WaitUntil([] { return Login1({"introspect"}).exitCode == 0; })) {
+            problem_ = "the mocked login manager did not come up";
+        }
+    }
+
+    void TearDown() override {
+        logind_.reset();
+        bus_.reset();
+        World::TearDown();
+    }
+
+    static Environment Env() {
+        Environment env = CurrentEnvironment();
+        env["DBUS_SYSTEM_BUS_ADDRESS"] = address_;
+        return env;
+    }
+    // gdbus on the private system bus, at the login manager's object.
+    static RunResult Login1(std::vector<std::string> args) {
+        std::vector<std::string> argv{"gdbus",
+                                      args[0],
+                                      "--system",
+                                      "--dest",
+                                      "org.freedesktop.login1",
+                                      "--object-path",
+                                      "/org/freedesktop/login1"};
+        argv.insert(argv.end(), args.begin() + 1, args.end());
+        return Run(argv, Env());
+    }
+    static bool PrepareForSleep(bool start) {
+        return Login1({"call", "--method", "org.freedesktop.DBus.Mock.EmitSignal",
+                       "org.freedesktop.login1.Manager", "PrepareForSleep", "b",
+                       start ? "[<true>]" : "[<false>]"})
+                   .exitCode == 0;
+    }
+    static const std::string& Problem() { return problem_; }
+
+private:
+    static inline test::TempDir dir_;
+    static inline std::unique_ptr<Process> bus_;
+    static inline std::unique_ptr<Process> logind_;
+    static inline std::string address_;
+    static inline std::string python_;
+    static inline std::string problem_;
+};
+
+class Wake : public ProgramTest {
+protected:
+    void SetUpProgram() override {
+        if (!SleepWorld::Problem().empty()) {
+            GTEST_SKIP() << SleepWorld::Problem();
+        }
+        env_["DBUS_SYSTEM_BUS_ADDRESS"] = SleepWorld::Env().at("DBUS_SYSTEM_BUS_ADDRESS");
+        env_["VEXREM_GAME_SERVER"] = game_.BaseUrl();
+        // No periodic check comes during the test.
+        std::ofstream(IniPath()) << "[" << LoginName() << "]\nUserName=wake\nActive=1\n"
+                                 << "Interval=1800\nStartupDelay=3\nShowBalloon=0\nShowPopup=0\n";
+        // Due in one game; after the wake one failure, then due in none.
+        game_.SetHandler([this](const std::string&) {
+            const int n = ++answers_;
+            return n == 2 ? test::FakeResponse::Status(500, "Internal Server Error")
+                          : test::FakeResponse::Ok("<b>Vexel - " + std::to_string(n == 1 ? 1 : 0) +
+                                                   "</b>");
+        });
+    }
+    bool Lit(Rgb colour) { return TrayLamp(*desktop_, colour).has_value(); }
+    bool IconShown() override { return Lit(kGreen) || Lit(kYellow) || Lit(kRed); }
+
+    std::atomic<int> answers_{0}; // before the server, whose thread counts them
+    test::FakeHttpServer game_;
+};
+
+TEST_F(Wake, AWakeChecksAfterTheStartUpDelayAndAnEarlyFailureIsTriedAgainUnseen) {
+    Start();
+    ASSERT_TRUE(WaitUntil([&] { return Lit(kGreen); }, kWait, app_.get())) << "no first check";
+    ASSERT_TRUE(SleepWorld::PrepareForSleep(true));
+    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(SleepWorld::PrepareForSleep(false));
+    const auto woke = Clock::now();
+
+    ASSERT_TRUE(game_.WaitForRequests(2, kWait)) << "no check after the wake";
+    EXPECT_GE(Clock::now() - woke, 2s) << "the check did not wait for the start-up delay";
+    // The failed check is tried again; until its answer the light stays as
+    // it was, and it never turns red.
+    bool red = false;
+    const bool yellow = WaitUntil([&] {
+        red = red || Lit(kRed);
+        return Lit(kYellow);
+    });
+    EXPECT_FALSE(red) << "the failure right after the wake was shown";
+    EXPECT_TRUE(yellow) << "no second try";
+    EXPECT_EQ(game_.RequestCount(), 3u);
+}
+
+} // namespace
+} // namespace vexrem::e2e
+
+int main(int argc, char** argv) {
+    return vexrem::e2e::RunAll(argc, argv, new vexrem::e2e::SleepWorld);
+}

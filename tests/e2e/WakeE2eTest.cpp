@@ -20,25 +20,25 @@ public:
 
     void SetUp() override {
         // The Debian package's module is the system Python's.
-        for (const char* python : {"python3", "/usr/bin/python3"}) {
-            if (InPath(python) &&
-                Run({python, "-c", "import dbusmock"}, CurrentEnvironment()).exitCode == 0) {
+        for (const char* python : {"/usr/bin/python3", "python3"}) {
+            if (Run({python, "-c", "import dbusmock"}, CurrentEnvironment()).exitCode == 0) {
                 python_ = python;
                 break;
             }
         }
-        problem_ = python_.empty()                              ? "python3-dbusmock is missing"
-                   : !InPath("dbus-daemon") || !InPath("gdbus") ? "dbus-daemon or gdbus is missing"
+        missing_ = python_.empty()                              ? "python3-dbusmock"
+                   : !InPath("dbus-daemon") || !InPath("gdbus") ? "dbus-daemon or gdbus"
                                                                 : "";
-        if (!problem_.empty()) {
-            std::cout << "E2E-SKIP: " << problem_ << " (scripts/setup installs it)" << std::endl;
+        if (!missing_.empty()) {
+            std::cout << "E2E-SKIP: " << missing_ << " is missing (scripts/setup installs it)"
+                      << std::endl;
             return;
         }
         World::SetUp();
         std::ofstream(dir_ / "bus.conf")
             << "<busconfig><type>system</type><listen>unix:path=" << (dir_ / "bus")
             << "</listen><policy context=\"default\"><allow send_destination=\"*\"/>"
-               "<allow own=\"*\"/></policy></busconfig>\n";
+               "<allow own=\"*\"/><allow receive_sender=\"*\"/></policy></busconfig>\n";
         bus_ = std::make_unique<Process>(
             std::vector<std::string>{"dbus-daemon", "--nofork", "--nopidfile",
                                      "--config-file=" + (dir_ / "bus.conf"), "--print-address=1"},
@@ -48,7 +48,7 @@ public:
             std::vector<std::string>{python_, "-m", "dbusmock", "--system", "--template", "logind"},
             Env());
         if (!WaitUntil([] { return Login1({"introspect"}).exitCode == 0; })) {
-            problem_ = "the mocked login manager did not come up";
+            broken_ = "the mocked login manager did not come up";
         }
     }
 
@@ -58,8 +58,8 @@ public:
         World::TearDown();
     }
 
-    static Environment Env() {
-        Environment env = CurrentEnvironment();
+    static e2e::Environment Env() {
+        e2e::Environment env = CurrentEnvironment();
         env["DBUS_SYSTEM_BUS_ADDRESS"] = address_;
         return env;
     }
@@ -81,7 +81,8 @@ public:
                        start ? "[<true>]" : "[<false>]"})
                    .exitCode == 0;
     }
-    static const std::string& Problem() { return problem_; }
+    static const std::string& Missing() { return missing_; }
+    static const std::string& Broken() { return broken_; }
 
 private:
     static inline test::TempDir dir_;
@@ -89,15 +90,17 @@ private:
     static inline std::unique_ptr<Process> logind_;
     static inline std::string address_;
     static inline std::string python_;
-    static inline std::string problem_;
+    static inline std::string missing_;
+    static inline std::string broken_;
 };
 
 class Wake : public ProgramTest {
 protected:
     void SetUpProgram() override {
-        if (!SleepWorld::Problem().empty()) {
-            GTEST_SKIP() << SleepWorld::Problem();
+        if (!SleepWorld::Missing().empty()) {
+            GTEST_SKIP() << SleepWorld::Missing() << " is missing";
         }
+        ASSERT_EQ(SleepWorld::Broken(), "");
         env_["DBUS_SYSTEM_BUS_ADDRESS"] = SleepWorld::Env().at("DBUS_SYSTEM_BUS_ADDRESS");
         env_["VEXREM_GAME_SERVER"] = game_.BaseUrl();
         // No periodic check comes during the test.

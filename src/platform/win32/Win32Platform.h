@@ -57,7 +57,7 @@ bool RunsUnderWine();
 // four numbers joined by dots; "" when it has none.
 std::string FileVersionText(const std::string& path);
 
-// The window class of the sleep watcher's hidden window.
+// The class and title of the sleep watcher's hidden window.
 inline constexpr const char* kSleepWatcherWindowClass = "VexelReminderSleepWatcher";
 // Tells sleep and wake to handler on this thread, whose message loop must
 // run; null when its window cannot be made.

@@ -30,8 +30,9 @@ public:
             return false;
         }
         // Never shown: WS_POPUP without WS_VISIBLE, and no taskbar button.
-        window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kSleepWatcherWindowClass, kProgramName,
-                                  WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+        window_ =
+            CreateWindowExA(WS_EX_TOOLWINDOW, kSleepWatcherWindowClass, kSleepWatcherWindowClass,
+                            WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
         if (window_ == nullptr) {
             return false;
         }

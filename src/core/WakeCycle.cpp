@@ -18,8 +18,8 @@ std::optional<std::chrono::seconds> TWakeCycle::Woke(Clock::time_point now,
 
 std::optional<std::chrono::seconds> TWakeCycle::RetryAfter(const rDranbinInfo& info, bool forced,
                                                            Clock::time_point now) {
-    // Whoever pressed "Jetzt prüfen" wants the answer now, failure included.
     const bool justWoke = wokeAt_ && now >= *wokeAt_ && now - *wokeAt_ < kRetryWindow;
+    // Whoever pressed "Jetzt prüfen" wants the answer now, failure included.
     if (!info.Error || forced || !justWoke || retried_) {
         return std::nullopt;
     }

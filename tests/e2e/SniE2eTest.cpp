@@ -46,16 +46,8 @@ public:
         std::filesystem::permissions(notified, std::filesystem::perms::owner_all);
         std::ofstream(dir_ / "services/org.freedesktop.Notifications.service")
             << "[D-BUS Service]\nName=org.freedesktop.Notifications\nExec=" << notified << "\n";
-        std::ofstream(dir_ / "bus.conf")
-            << "<busconfig><type>session</type><listen>unix:path=" << (dir_ / "bus")
-            << "</listen><servicedir>" << (dir_ / "services")
-            << "</servicedir><policy context=\"default\"><allow send_destination=\"*\"/>"
-               "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
-        bus_ = std::make_unique<Process>(
-            std::vector<std::string>{"dbus-daemon", "--nofork", "--nopidfile",
-                                     "--config-file=" + (dir_ / "bus.conf"), "--print-address=1"},
-            CurrentEnvironment(), true);
-        busAddress_ = bus_->ReadLine(30s).value_or("");
+        bus_ = std::make_unique<PrivateBus>(dir_, "session",
+                                            "<servicedir>" + (dir_ / "services") + "</servicedir>");
         server_ = std::make_unique<DemoServer>(VEXREM_DEMO_SERVER_EXE);
         StartWatcher();
         StartHost();
@@ -65,13 +57,13 @@ public:
         host_.reset();
         watcher_.reset();
         server_.reset();
-        Stop(bus_);
+        bus_.reset();
         desktop_.reset();
     }
 
     static e2e::Environment Env() {
         e2e::Environment env = desktop_->ClientEnvironment();
-        env["DBUS_SESSION_BUS_ADDRESS"] = busAddress_;
+        env["DBUS_SESSION_BUS_ADDRESS"] = bus_ ? bus_->Address() : "";
         env["NO_AT_BRIDGE"] = "1"; // no accessibility bus for the host
         return env;
     }
@@ -132,11 +124,10 @@ public:
 private:
     static inline test::TempDir dir_;
     static inline std::unique_ptr<Desktop> desktop_;
-    static inline std::unique_ptr<Process> bus_;
+    static inline std::unique_ptr<PrivateBus> bus_;
     static inline std::unique_ptr<DemoServer> server_;
     static inline std::unique_ptr<Process> watcher_;
     static inline std::unique_ptr<Process> host_;
-    static inline std::string busAddress_;
     static inline std::string problem_;
 };
 

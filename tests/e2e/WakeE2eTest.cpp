@@ -20,36 +20,24 @@ public:
 
     void SetUp() override {
         // The Debian package's module is the system Python's.
-        for (const char* python : {"/usr/bin/python3", "python3"}) {
-            if (Run({python, "-c", "import dbusmock"}, CurrentEnvironment()).exitCode == 0) {
-                python_ = python;
-                break;
+        std::string python;
+        for (const char* p : {"/usr/bin/python3", "python3"}) {
+            if (python.empty() && Run({p, "-c", "import dbusmock"}, env_).exitCode == 0) {
+                python = p;
             }
         }
-        missing_ = python_.empty()                              ? "python3-dbusmock"
-                   : !InPath("dbus-daemon") || !InPath("gdbus") ? "dbus-daemon or gdbus"
-                                                                : "";
-        if (!missing_.empty()) {
-            std::cout << "E2E-SKIP: " << missing_ << " is missing (scripts/setup installs it)"
-                      << std::endl;
+        if (python.empty() || !InPath("dbus-daemon") || !InPath("gdbus")) {
+            missing_ = true;
+            std::cout << "E2E-SKIP: python3-dbusmock, dbus-daemon or gdbus is missing" << std::endl;
             return;
         }
         World::SetUp();
-        std::ofstream(dir_ / "bus.conf")
-            << "<busconfig><type>system</type><listen>unix:path=" << (dir_ / "bus")
-            << "</listen><policy context=\"default\"><allow send_destination=\"*\"/>"
-               "<allow own=\"*\"/><allow receive_sender=\"*\"/></policy></busconfig>\n";
-        bus_ = std::make_unique<Process>(
-            std::vector<std::string>{"dbus-daemon", "--nofork", "--nopidfile",
-                                     "--config-file=" + (dir_ / "bus.conf"), "--print-address=1"},
-            CurrentEnvironment(), true);
-        address_ = bus_->ReadLine(30s).value_or("");
+        bus_ = std::make_unique<PrivateBus>(dir_, "system");
+        env_["DBUS_SYSTEM_BUS_ADDRESS"] = bus_->Address();
         logind_ = std::make_unique<Process>(
-            std::vector<std::string>{python_, "-m", "dbusmock", "--system", "--template", "logind"},
-            Env());
-        if (!WaitUntil([] { return Login1({"introspect"}).exitCode == 0; })) {
-            broken_ = "the mocked login manager did not come up";
-        }
+            std::vector<std::string>{python, "-m", "dbusmock", "--system", "--template", "logind"},
+            env_);
+        WaitUntil([] { return Login1({"introspect"}).exitCode == 0; });
     }
 
     void TearDown() override {
@@ -58,22 +46,12 @@ public:
         World::TearDown();
     }
 
-    static e2e::Environment Env() {
-        e2e::Environment env = CurrentEnvironment();
-        env["DBUS_SYSTEM_BUS_ADDRESS"] = address_;
-        return env;
-    }
     // gdbus on the private system bus, at the login manager's object.
     static RunResult Login1(std::vector<std::string> args) {
-        std::vector<std::string> argv{"gdbus",
-                                      args[0],
-                                      "--system",
-                                      "--dest",
-                                      "org.freedesktop.login1",
-                                      "--object-path",
-                                      "/org/freedesktop/login1"};
-        argv.insert(argv.end(), args.begin() + 1, args.end());
-        return Run(argv, Env());
+        args.insert(args.begin() + 1, {"--system", "--dest", "org.freedesktop.login1",
+                                       "--object-path", "/org/freedesktop/login1"});
+        args.insert(args.begin(), "gdbus");
+        return Run(args, env_);
     }
     static bool PrepareForSleep(bool start) {
         return Login1({"call", "--method", "org.freedesktop.DBus.Mock.EmitSignal",
@@ -81,27 +59,25 @@ public:
                        start ? "[<true>]" : "[<false>]"})
                    .exitCode == 0;
     }
-    static const std::string& Missing() { return missing_; }
-    static const std::string& Broken() { return broken_; }
+    static bool Missing() { return missing_; }
+    static std::string Address() { return bus_ ? bus_->Address() : ""; }
 
 private:
     static inline test::TempDir dir_;
-    static inline std::unique_ptr<Process> bus_;
+    static inline e2e::Environment env_ = CurrentEnvironment();
+    static inline std::unique_ptr<PrivateBus> bus_;
     static inline std::unique_ptr<Process> logind_;
-    static inline std::string address_;
-    static inline std::string python_;
-    static inline std::string missing_;
-    static inline std::string broken_;
+    static inline bool missing_ = false;
 };
 
 class Wake : public ProgramTest {
 protected:
     void SetUpProgram() override {
-        if (!SleepWorld::Missing().empty()) {
-            GTEST_SKIP() << SleepWorld::Missing() << " is missing";
+        if (SleepWorld::Missing()) {
+            GTEST_SKIP() << "python3-dbusmock, dbus-daemon or gdbus is missing";
         }
-        ASSERT_EQ(SleepWorld::Broken(), "");
-        env_["DBUS_SYSTEM_BUS_ADDRESS"] = SleepWorld::Env().at("DBUS_SYSTEM_BUS_ADDRESS");
+        ASSERT_EQ(SleepWorld::Login1({"introspect"}).exitCode, 0) << "no mocked login manager";
+        env_["DBUS_SYSTEM_BUS_ADDRESS"] = SleepWorld::Address();
         env_["VEXREM_GAME_SERVER"] = game_.BaseUrl();
         // No periodic check comes during the test.
         std::ofstream(IniPath()) << "[" << LoginName() << "]\nUserName=wake\nActive=1\n"
@@ -115,7 +91,6 @@ protected:
         });
     }
     bool Lit(Rgb colour) { return TrayLamp(*desktop_, colour).has_value(); }
-    bool IconShown() override { return Lit(kGreen) || Lit(kYellow) || Lit(kRed); }
 
     std::atomic<int> answers_{0}; // before the server, whose thread counts them
     test::FakeHttpServer game_;

@@ -6,6 +6,7 @@
 
 #include "config/Config.h"
 #include "core/CheckCycle.h"
+#include "core/WakeCycle.h"
 #include "worker/CheckShared.h"
 #include "worker/WorkerThreads.h"
 
@@ -45,6 +46,8 @@ public:
     bool DranCheckRunning() const { return shared_->DranCheckRunning; }
     bool UpdateCheckRunning() const { return shared_->UpdateCheckRunning; }
     const TCheckCycle& Cycle() const { return cycle_; }
+    // What sleep and wake of the computer change in the check cycle.
+    TWakeCycle& Wake() { return wake_; }
 
     // The agent the client names: the program's version and internal build.
     void SetUserAgent(const std::string& version, int build);
@@ -80,6 +83,7 @@ private:
     std::shared_ptr<TCheckShared> shared_;
     TWorkerThreads workers_;
     TCheckCycle cycle_;
+    TWakeCycle wake_;
     TTrayState tray_;
     bool clientConfigPending_ = false;
 };

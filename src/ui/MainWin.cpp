@@ -6,6 +6,7 @@
 #include "ui/MessageBox.h"
 #include "ui/PagesSetup.h"
 #include "ui/QtGuiInvoker.h"
+#include "ui/SleepWatch.h"
 #include "ui/UpdatePage.h"
 #include "update/ExeVersion.h"
 
@@ -34,6 +35,10 @@ void TMainWin::FormCreate(const std::string& configPath) {
     connect(&notifier_.Snooze(), &QTimer::timeout, this, &TMainWin::timerPopupTimer);
     timerClientConfig_.setInterval(100);
     connect(&timerClientConfig_, &QTimer::timeout, this, &TMainWin::TryConfigureHttpClient);
+    timerWakeCheck_.setSingleShot(true);
+    connect(&timerWakeCheck_, &QTimer::timeout, this, &TMainWin::timerWakeCheckTimer);
+    timerWakeRetry_.setSingleShot(true);
+    connect(&timerWakeRetry_, &QTimer::timeout, this, [this] { CheckDranbin(false); });
 
     // Loads and saves the user's section. A failing save is told in a plain
     // message box that names the file as it is and leaves the tray usable.
@@ -52,6 +57,7 @@ void TMainWin::FormCreate(const std::string& configPath) {
     CreateTray();
     ApplySettings();
     timerStartupDelay_.start();
+    sleepWatcher_ = WatchSleep([this](PowerEvent event) { PowerChanged(event); });
 }
 
 TMainWinUi& TMainWin::Ui() {
@@ -181,6 +187,9 @@ void TMainWin::Shutdown() {
     timerErrorIcon_.stop();
     timerErrorIconTest_.stop();
     timerClientConfig_.stop();
+    sleepWatcher_.reset();
+    timerWakeCheck_.stop();
+    timerWakeRetry_.stop();
     hide();
     if (tray_ != nullptr) {
         tray_->Shutdown();

@@ -5,6 +5,7 @@
 // the timers and the workers, and wires the parts together.
 
 #include "core/AppCore.h"
+#include "platform/SleepWatcher.h"
 #include "ui/Notifier.h"
 #include "ui/SettingsPages.h"
 #include "ui/Timers.h"
@@ -68,6 +69,9 @@ public:
     void SetLastResult(const std::string& s);
     void SetActive(bool on);
     void UpdateActivationMenu();
+    // The computer goes to sleep or woke up (see TWakeCycle).
+    void PowerChanged(PowerEvent event);
+    void timerWakeCheckTimer();
 
     // --- tray icon -------------------------------------------------------------
     void SetTrayState(int n, const std::string& errorText);
@@ -190,6 +194,9 @@ private:
     QTimer timerErrorIcon_;
     QTimer timerErrorIconTest_;
     QTimer timerClientConfig_; // retries a deferred client set-up
+    QTimer timerWakeCheck_;    // one-shot: the check after a wake
+    QTimer timerWakeRetry_;    // one-shot: another try of a check that failed after a wake
+    std::unique_ptr<SleepWatcher> sleepWatcher_;
 
     bool sessionEnding_ = false;
     bool settingsShown_ = false;

@@ -30,6 +30,16 @@ void TMainWin::timerCheckTimer() {
 }
 
 void TMainWin::HandleDranbinInfo(const rDranbinInfo& info, bool forced) {
+    if (const auto retry = core_->Wake().RetryAfter(info, forced, TWakeCycle::Clock::now())) {
+        // Held back: the network is likely not back from the sleep yet.
+        timerWakeRetry_.start(std::chrono::milliseconds(*retry));
+        if (pagesBuilt_) {
+            ui_.btnCheck->setEnabled(true);
+        }
+        return;
+    }
+    // A later result stands for the one held back.
+    timerWakeRetry_.stop();
     if (pagesBuilt_) {
         ui_.btnCheck->setEnabled(false);
     }
@@ -96,6 +106,26 @@ void TMainWin::SetActive(bool on) {
         CheckDranbin(false);
     }
     UpdateActivationMenu();
+}
+
+void TMainWin::PowerChanged(PowerEvent event) {
+    if (event == PowerEvent::Sleep) {
+        core_->Wake().Sleep();
+        // Nothing of ours is to run into the sleep; a wake brings its own check.
+        timerWakeCheck_.stop();
+        timerWakeRetry_.stop();
+        return;
+    }
+    if (const auto delay = core_->Wake().Woke(TWakeCycle::Clock::now(), Config())) {
+        // No tick before the wake's check: the period starts anew with it.
+        timerCheck_.stop();
+        timerWakeCheck_.start(std::chrono::milliseconds(*delay));
+    }
+}
+
+void TMainWin::timerWakeCheckTimer() {
+    timerCheck_.start();
+    timerCheckTimer();
 }
 
 void TMainWin::UpdateActivationMenu() {

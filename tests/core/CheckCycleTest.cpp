@@ -1,6 +1,10 @@
 #include "core/CheckCycle.h"
+#include "core/WakeCycle.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
 
 namespace vexrem {
 namespace {
@@ -116,6 +120,59 @@ TEST(CheckCycle, WhatEachResultShows) {
         EXPECT_EQ(tray.Light(), k.info.Error || k.info.Count < 0 ? TrayLight::Red
                                 : k.info.Count == 0              ? TrayLight::Yellow
                                                                  : TrayLight::Green);
+    }
+}
+
+TEST(WakeCycle, AWakeChecksAfterTheDelayAndGivesOneEarlyFailureAnotherTry) {
+    using std::chrono::seconds;
+    enum Kind { Sleeps, Wakes, WakesOff, Fails, FailsForced, Succeeds };
+    struct Step {
+        Kind kind;
+        int at;     // seconds
+        int expect; // wake: check delay; result: retry delay; -1: none
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {"no wake, no retry", {{Fails, 5, -1}}},
+        {"wake: check after the start-up delay", {{Sleeps, 0, -1}, {Wakes, 100, 7}}},
+        {"checking off: no check", {{Sleeps, 0, -1}, {WakesOff, 100, -1}}},
+        {"early failure: once more, then shown",
+         {{Sleeps, 0, -1}, {Wakes, 100, 7}, {Fails, 107, 10}, {Fails, 117, -1}}},
+        {"a success in between does not use up the try",
+         {{Wakes, 100, 7}, {Succeeds, 107, -1}, {Fails, 150, 10}}},
+        {"failure a minute after the wake: shown", {{Wakes, 100, 7}, {Fails, 160, -1}}},
+        {"asked for by hand: shown at once", {{Wakes, 100, 7}, {FailsForced, 101, -1}}},
+        {"a new wake gives a new try",
+         {{Wakes, 100, 7}, {Fails, 107, 10}, {Sleeps, 110, -1}, {Wakes, 500, 7}, {Fails, 507, 10}}},
+        {"asleep again: the wake's window closed",
+         {{Wakes, 100, 7}, {Sleeps, 101, -1}, {Fails, 102, -1}}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        TWakeCycle wake;
+        ConfigSettings c;
+        c.StartupDelay = 7;
+        for (const Step& s : k.steps) {
+            const auto now = TWakeCycle::Clock::time_point{} + seconds(1000 + s.at);
+            std::optional<seconds> got;
+            c.Active = s.kind != WakesOff;
+            switch (s.kind) {
+            case Sleeps:
+                wake.Sleep();
+                break;
+            case Wakes:
+            case WakesOff:
+                got = wake.Woke(now, c);
+                break;
+            default:
+                got = wake.RetryAfter(s.kind == Succeeds ? Due(1) : Failure("weg"),
+                                      s.kind == FailsForced, now);
+            }
+            EXPECT_EQ(got ? static_cast<int>(got->count()) : -1, s.expect) << "at " << s.at;
+        }
     }
 }
 

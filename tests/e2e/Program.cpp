@@ -125,6 +125,27 @@ void SeedSettings(const test::TempDir& home, const std::string& userName, const 
                                  << more;
 }
 
+PrivateBus::PrivateBus(const test::TempDir& dir, const std::string& type,
+                       const std::string& extra) {
+    const std::string config = dir / (type + "-bus.conf");
+    std::ofstream(config) << "<busconfig><type>" << type
+                          << "</type><listen>unix:path=" << (dir / (type + "-bus")) << "</listen>"
+                          << extra
+                          << "<policy context=\"default\"><allow send_destination=\"*\"/>"
+                             "<allow receive_sender=\"*\"/><allow eavesdrop=\"true\"/>"
+                             "<allow own=\"*\"/></policy></busconfig>\n";
+    daemon_ = std::make_unique<Process>(
+        std::vector<std::string>{"dbus-daemon", "--nofork", "--nopidfile",
+                                 "--config-file=" + config, "--print-address=1"},
+        CurrentEnvironment(), true);
+    address_ = daemon_->ReadLine(30s).value_or("");
+}
+
+PrivateBus::~PrivateBus() {
+    daemon_->Signal(SIGTERM);
+    daemon_->WaitExit(10s);
+}
+
 std::string LoopbackUrl(int port) {
     return "http://127.0.0.1:" + std::to_string(port);
 }

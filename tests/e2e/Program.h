@@ -87,6 +87,23 @@ private:
     static inline std::unique_ptr<DemoServer> server_;
 };
 
+// A private D-Bus daemon of a type ("session", "system") that allows everything,
+// its socket in dir; more lines of its configuration (service folders) in
+// extra. Ended with SIGTERM when it goes away.
+class PrivateBus {
+public:
+    PrivateBus(const test::TempDir& dir, const std::string& type, const std::string& extra = {});
+    ~PrivateBus();
+    PrivateBus(const PrivateBus&) = delete;
+    PrivateBus& operator=(const PrivateBus&) = delete;
+    // "" when it did not start.
+    const std::string& Address() const { return address_; }
+
+private:
+    std::unique_ptr<Process> daemon_;
+    std::string address_;
+};
+
 std::string LoopbackUrl(int port);
 // One HTTP/1.0 GET on 127.0.0.1; the body, or "" on any failure.
 std::string HttpGet(int port, const std::string& path);

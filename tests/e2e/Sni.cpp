@@ -30,18 +30,10 @@ SniSession::SniSession(Environment display, const std::map<std::string, std::str
         std::ofstream(dir_ / ("services/" + name + ".service"))
             << "[D-BUS Service]\nName=" << name << "\nExec=" << command << "\n";
     }
-    // Eavesdropping allowed: a test may watch the calls made on the bus.
-    std::ofstream(dir_ / "bus.conf")
-        << "<busconfig><type>session</type><listen>unix:path=" << (dir_ / "bus")
-        << "</listen><servicedir>" << (dir_ / "services")
-        << "</servicedir><policy context=\"default\"><allow send_destination=\"*\"/>"
-           "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
-    bus_ = std::make_unique<Process>(
-        std::vector<std::string>{"dbus-daemon", "--nofork", "--nopidfile",
-                                 "--config-file=" + (dir_ / "bus.conf"), "--print-address=1"},
-        CurrentEnvironment(), true);
-    address_ = bus_->ReadLine(30s).value_or("");
-    if (address_.empty()) {
+    // The bus starts the services given on their first call.
+    bus_ = std::make_unique<PrivateBus>(dir_, "session",
+                                        "<servicedir>" + (dir_ / "services") + "</servicedir>");
+    if (bus_->Address().empty()) {
         return;
     }
     ready_ = true;
@@ -52,12 +44,12 @@ SniSession::SniSession(Environment display, const std::map<std::string, std::str
 SniSession::~SniSession() {
     Stop(host_);
     Stop(watcher_);
-    Stop(bus_);
+    bus_.reset();
 }
 
 Environment SniSession::Env() const {
     Environment env = display_;
-    env["DBUS_SESSION_BUS_ADDRESS"] = address_;
+    env["DBUS_SESSION_BUS_ADDRESS"] = Address();
     env["NO_AT_BRIDGE"] = "1"; // no accessibility bus for the host
     return env;
 }

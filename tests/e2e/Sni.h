@@ -4,6 +4,7 @@
 // with such a tray has them, and what a host reads from an item over D-Bus.
 
 #include "Process.h"
+#include "Program.h"
 
 #include "support/TempDir.h"
 
@@ -31,7 +32,7 @@ public:
 
     // The bus is up (whether watcher and host are is for the tests to see).
     bool Ready() const { return ready_; }
-    const std::string& Address() const { return address_; }
+    const std::string& Address() const { return bus_->Address(); }
     // The display's environment with this bus as session bus.
     Environment Env() const;
 
@@ -57,10 +58,9 @@ private:
 
     test::TempDir dir_;
     Environment display_;
-    std::unique_ptr<Process> bus_;
+    std::unique_ptr<PrivateBus> bus_;
     std::unique_ptr<Process> watcher_;
     std::unique_ptr<Process> host_;
-    std::string address_;
     bool ready_ = false;
 };
 

@@ -12,6 +12,8 @@
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include <vector>
+
 namespace vexrem {
 namespace {
 
@@ -147,6 +149,46 @@ TEST_F(Win32PlatformTest, ShellLinkIsCreatedAndReadBack) {
     file->Release();
     shellLink->Release();
     CoUninitialize();
+}
+
+// This process's sleep watcher window, found as a sender of broadcasts finds it.
+HWND OwnSleepWatcherWindow() {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, kSleepWatcherWindowClass, nullptr)) !=
+           nullptr) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid == GetCurrentProcessId()) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+TEST(Win32SleepWatcher, ATopLevelWindowTellsTheSleepAndOneWakePerResume) {
+    std::vector<PowerEvent> told;
+    auto watcher = WatchSleepWin32([&](PowerEvent e) { told.push_back(e); });
+    ASSERT_NE(watcher, nullptr);
+    const HWND window = OwnSleepWatcherWindow();
+    ASSERT_NE(window, nullptr);
+    // Power broadcasts reach top-level windows only, not message-only ones.
+    EXPECT_EQ(GetAncestor(window, GA_PARENT), GetDesktopWindow());
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    // A resume brings PBT_APMRESUMEAUTOMATIC, and PBT_APMRESUMESUSPEND after
+    // it when a user is there: one wake.
+    for (const WPARAM event :
+         {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND, PBT_APMPOWERSTATUSCHANGE}) {
+        ASSERT_TRUE(PostMessageA(window, WM_POWERBROADCAST, event, 0));
+    }
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageA(&msg);
+    }
+    EXPECT_EQ(told, (std::vector<PowerEvent>{PowerEvent::Sleep, PowerEvent::Wake}));
+
+    watcher.reset();
+    EXPECT_EQ(OwnSleepWatcherWindow(), nullptr);
 }
 
 TEST(Win32Registry, BalloonTipsFollowTheExplorerValue) {

@@ -5,6 +5,7 @@
 // removed on reading, and a written file keeps CRLF line ends.
 
 #include "platform/Platform.h"
+#include "platform/SleepWatcher.h"
 
 #include <string>
 #include <vector>
@@ -55,5 +56,11 @@ bool RunsUnderWine();
 // The file version from the version resource of the executable at path, as
 // four numbers joined by dots; "" when it has none.
 std::string FileVersionText(const std::string& path);
+
+// The class and title of the sleep watcher's hidden window.
+inline constexpr const char* kSleepWatcherWindowClass = "VexelReminderSleepWatcher";
+// Tells sleep and wake to handler on this thread, whose message loop must
+// run; null when its window cannot be made.
+std::unique_ptr<SleepWatcher> WatchSleepWin32(PowerHandler handler);
 
 } // namespace vexrem

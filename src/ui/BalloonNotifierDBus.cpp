@@ -180,6 +180,10 @@ void BalloonNotifier::OnActionInvoked(uint id, const QString& actionKey) {
     }
     for (const auto action : kActions) {
         if (actionKey == QLatin1String(ActionKey(action))) {
+            // Answered: the notification has done its job. Not every service
+            // takes it away after a button.
+            Close(currentId_);
+            currentId_ = 0;
             emit actionInvoked(action);
             return;
         }

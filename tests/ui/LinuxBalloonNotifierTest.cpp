@@ -358,6 +358,9 @@ TEST_F(BalloonNotifierTest, OnlyAClickOnOurOwnBalloonCounts) {
     EXPECT_EQ(clicks->count(), 1);
     ASSERT_EQ(actions.count(), 1);
     EXPECT_EQ(actions.at(0).at(0).value<BalloonAction>(), BalloonAction::Wait2);
+    // Answered by a button, the notification goes.
+    ASSERT_TRUE(WaitUntil([&] { return !service->Closed().isEmpty(); }));
+    EXPECT_EQ(service->Closed(), QList<uint>{id});
     // Gone from the screen: a late click on that id is not ours any more.
     service->Click(id);
     ShowAndWait(); // a round trip after the late click

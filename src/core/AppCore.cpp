@@ -48,6 +48,11 @@ bool TAppCore::CheckForUpdate() {
 }
 
 CheckOutcome TAppCore::HandleResult(const rDranbinInfo& info, bool forced, bool popupSnoozing) {
+    if (const auto retry = wake_.RetryAfter(info, forced, TWakeCycle::Clock::now())) {
+        CheckOutcome held;
+        held.retryAfter = retry;
+        return held;
+    }
     return cycle_.Handle(info, forced, popupSnoozing, *config_, tray_);
 }
 

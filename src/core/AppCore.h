@@ -59,7 +59,8 @@ public:
     // can be started.
     bool CheckForUpdate();
 
-    // A result arrived: counters, last result and tray state change.
+    // A result arrived: counters, last result and tray state change, unless
+    // a failure soon after a wake is held back for another try.
     CheckOutcome HandleResult(const rDranbinInfo& info, bool forced, bool popupSnoozing);
     // Settings applied: the tray's tip and blinking follow them, and the
     // client is set up anew.

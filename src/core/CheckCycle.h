@@ -6,6 +6,7 @@
 #include "config/Config.h"
 #include "status/DranbinInfo.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,9 @@ struct CheckOutcome {
     bool balloon = false;
     bool popup = false;
     std::optional<std::string> lastResult; // the result line, when it changes
+    // Held back unseen, the check to be tried again after this long (then
+    // nothing else is set).
+    std::optional<std::chrono::seconds> retryAfter;
 };
 
 // The lights the blink preview and the failure blinking alternate between.

@@ -30,9 +30,10 @@ void TMainWin::timerCheckTimer() {
 }
 
 void TMainWin::HandleDranbinInfo(const rDranbinInfo& info, bool forced) {
-    if (const auto retry = core_->Wake().RetryAfter(info, forced, TWakeCycle::Clock::now())) {
+    const CheckOutcome outcome = core_->HandleResult(info, forced, notifier_.Snooze().isActive());
+    if (outcome.retryAfter) {
         // Held back: the network is likely not back from the sleep yet.
-        timerWakeRetry_.start(std::chrono::milliseconds(*retry));
+        timerWakeRetry_.start(std::chrono::milliseconds(*outcome.retryAfter));
         if (pagesBuilt_) {
             ui_.btnCheck->setEnabled(true);
         }
@@ -43,7 +44,6 @@ void TMainWin::HandleDranbinInfo(const rDranbinInfo& info, bool forced) {
     if (pagesBuilt_) {
         ui_.btnCheck->setEnabled(false);
     }
-    const CheckOutcome outcome = core_->HandleResult(info, forced, notifier_.Snooze().isActive());
     if (outcome.lastResult) {
         SetLastResult(*outcome.lastResult);
     }
